@@ -1,0 +1,48 @@
+#pragma once
+// The program's exception type and the small text helpers every unit leans on.
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+
+class CWexMaterial;
+
+// The program's exception: a finished UTF-8 message text of at most 510 characters,
+// "message, Line N, \nsource" or "message, Err: E, Line N, \nsource".
+class CWexException : public std::exception {
+public:
+    static constexpr std::size_t kMaxCharacters = 510;
+
+    CWexException(const char* message, int line, const char* source);
+    CWexException(const char* message, int errorCode, int line, const char* source);
+
+    const char* what() const noexcept override { return m_text.c_str(); }
+
+private:
+    std::string m_text;
+};
+
+// Cuts a UTF-8 text after `maxCharacters` code points, never inside a character.
+std::string CutUtf8(const std::string& text, std::size_t maxCharacters);
+
+// Shows a caught exception in a message box titled "Program vyvolal výjimku".
+// Shows nothing when the text is empty; never throws.
+void ShowException(const std::exception& e) noexcept;
+
+// Copies `source` with its terminator into `dest` of `capacity` code units.
+// Throws CWexException (line 679) when it does not fit or a pointer is missing;
+// `dest` then holds the empty text when it exists.
+void CopyToBuffer(char16_t* dest, std::size_t capacity, const char16_t* source);
+void CopyToBuffer(char16_t* dest, std::size_t capacity, const std::u16string& source);
+
+// Case-insensitive order of two texts: every code unit lowered by the platform's
+// Unicode case mapping (Czech locale when available), then compared as code units.
+int CompareNamesIgnoringCase(const std::u16string& a, const std::u16string& b);
+
+// The lower-case form of one UTF-16 code unit under the same mapping.
+char16_t LowerCodeUnit(char16_t c);
+
+// Sort callback of the material lists: orders two materials by name as above.
+// The third argument is not used.
+int CompareMaterialNames(const CWexMaterial* a, const CWexMaterial* b, std::intptr_t unused);
