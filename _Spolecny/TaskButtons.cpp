@@ -1,0 +1,43 @@
+#include "TaskButtons.h"
+
+#include "WindowServices.h"
+
+namespace {
+
+const std::u16string kOverwriteInstruction =
+    u"Materiál, který je obsažen v projektu se liší od materiálu v obecném seznamu\n"
+    u"Přepsat materiál v projektu obecným?";
+
+} // namespace
+
+int AskOverwriteMaterial(const std::u16string& content)
+{
+    TaskDialogSpec spec;
+    spec.title = kProgramTitle;
+    spec.mainInstruction = kOverwriteInstruction;
+    spec.content = content;
+    spec.icon = MessageIcon::Warning;
+    spec.commonButtons = 0;
+    for (const auto& [code, text] : TaskButtonTexts) {
+        if (code & kOverwriteButtonMask) spec.customButtons.push_back({code, text});
+    }
+    spec.defaultButton = spec.customButtons.front().id;
+    spec.owner = MessageOwner::ActiveWindow;
+
+    // Code 2 doubles as the platform's cancel code, so a dismissed dialog reports "Ano".
+    switch (GetWindowServices().ShowTaskDialog(spec)) {
+    case 2:
+        return kOverwriteYes;
+    case 4:
+        return kOverwriteNo;
+    case 16:
+        return kOverwriteYesForAll;
+    case 32:
+        return kOverwriteNoForAll;
+    default:
+        // IDNONE, or a code no button of this question carries (IDOK, IDYES, ...). Passing
+        // such a code on could set the yes, no or for-all bits by accident, so it counts as
+        // no answer: the main list keeps its material and the next difference asks again.
+        return kOverwriteNoAnswer;
+    }
+}
