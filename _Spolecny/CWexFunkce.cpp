@@ -11,8 +11,8 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <locale.h>
-#include <wctype.h>
+#include <windows.h>
+#include <cwctype>
 #else
 #include <clocale>
 #include <cwctype>
@@ -43,15 +43,19 @@ public:
     LowerCaseTable() : m_table(0x10000)
     {
 #ifdef _WIN32
-        _locale_t loc = _create_locale(LC_ALL, "cs-CZ");
+        // The Czech case mapping of the platform itself: the C runtime's _towlower_l under a
+        // "cs-CZ" locale asks LCMapStringEx for the same mapping, but the older msvcrt.dll
+        // that MinGW links against knows no "cs-CZ" locale name. Where the mapping fails,
+        // the C runtime's own towlower is used, as a missing locale would.
         for (std::size_t c = 0; c < m_table.size(); ++c) {
+            wchar_t unit = static_cast<wchar_t>(c);
+            wchar_t lowered = unit;
             bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-            wint_t lowered = surrogate ? static_cast<wint_t>(c)
-                             : loc    ? _towlower_l(static_cast<wint_t>(c), loc)
-                                      : towlower(static_cast<wint_t>(c));
-            m_table[c] = lowered <= 0xFFFF ? static_cast<char16_t>(lowered) : static_cast<char16_t>(c);
+            if (!surrogate &&
+                LCMapStringEx(L"cs-CZ", LCMAP_LOWERCASE, &unit, 1, &lowered, 1, nullptr, nullptr, 0) != 1)
+                lowered = static_cast<wchar_t>(towlower(unit));
+            m_table[c] = static_cast<char16_t>(lowered);
         }
-        if (loc) _free_locale(loc);
 #else
         locale_t loc = newlocale(LC_ALL_MASK, "cs_CZ.UTF-8", static_cast<locale_t>(nullptr));
         if (!loc) loc = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));

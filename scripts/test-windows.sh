@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the catalog library, ptq and the catalog tests for Windows (MinGW-w64) and runs the
+# tests under Wine in a throwaway Wine prefix. Installs what is missing first. Needs no display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/install-windows-deps.sh
+
+build_dir=${VELMORA_WINDOWS_BUILD_DIR:-build-windows}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DVELMORA_BUILD_DIALOGS=OFF -DVELMORA_BUILD_BENCHMARKS=OFF
+cmake --build "$build_dir"
+
+# A fresh prefix per run: no registry values or files of an earlier run are seen. No display
+# is used, and Wine is kept from offering to install Mono and Gecko.
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+# One persistent wine server for all the tests instead of one per test program.
+wineserver -p
+wineboot -i >/dev/null 2>&1
+
+ctest --test-dir "$build_dir" --output-on-failure
