@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class CWexArchive;
 class CWexSezMaterialu;
 
 class CWexMaterial {
@@ -36,6 +37,12 @@ public:
 
     CWexMaterial(const CWexMaterial&) = delete;
     CWexMaterial& operator=(const CWexMaterial&) = delete;
+
+    // Reads or writes one material record with its profiles, as the archive's direction says.
+    // Reading the end mark leaves m_nProjectIndex at -1. In project mode only used profiles
+    // are written. Throws CWexException (newer version, duplicate DN, unterminated text) or
+    // CWexFileError (truncated data).
+    void Serialize(CWexArchive& ar, bool projectMode);
 
     // Adds a profile for DN index `dn` with default wall and inner diameter. False (and
     // nothing added) when the material already has that DN or the index is not in the table.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CWexArchive;
 class CWexMaterial;
 struct TreeListItem; // a dialog tree-list's item; opaque to the catalog
 
@@ -28,6 +29,11 @@ public:
 
     CWexProfil(const CWexProfil&) = delete;
     CWexProfil& operator=(const CWexProfil&) = delete;
+
+    // Reads or writes one profile record, as the archive's direction says. A record read
+    // that is the end mark leaves m_nDN at -1. After reading, the values are checked and the
+    // labels rebuilt. Throws CWexException (newer version) or CWexFileError (truncated data).
+    void Serialize(CWexArchive& ar);
 
     // Rebuilds m_szLabel and m_szShortLabel and marks the catalog modified.
     // Throws CWexException "Nepodařilo se vytvořit popis" when a label does not fit.

@@ -1,6 +1,6 @@
 #pragma once
-// The material catalog: the materials under their names, and whether the contents still
-// match the user catalog file.
+// The material catalog: the materials under their names, whether the contents still match
+// the user catalog file, and the reading and writing of catalog files.
 
 #include "CWexMaterial.h"
 
@@ -8,22 +8,84 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
+
+class CWexArchive;
 
 class CWexSezMaterialu {
 public:
     // Keyed by the material's name, compared code unit by code unit (case-sensitive).
     using MaterialMap = std::map<std::u16string, std::unique_ptr<CWexMaterial>>;
 
+    static constexpr const char16_t* kUserCatalogName = u"Potrubi.ptq";
+    static constexpr const char16_t* kStandardCatalogName = u"Potrubi_std.ptq";
+    static constexpr const char16_t* kProgramFolderName = u"Velmora";
+
+    // An empty catalog, saved.
     CWexSezMaterialu() = default;
+    // Destroys every material, in the map or detached by Clear.
     ~CWexSezMaterialu();
 
     CWexSezMaterialu(const CWexSezMaterialu&) = delete;
     CWexSezMaterialu& operator=(const CWexSezMaterialu&) = delete;
 
+    // Empties the catalog and marks it saved. With `keepUsed`, materials that are in use are
+    // detached instead of destroyed: they stay alive and unchanged, owned by this catalog
+    // until it is destroyed (or until a later Clear finds nobody pointing at them any more),
+    // and no longer report changes to it.
+    void Clear(bool keepUsed);
+    // Makes this catalog a copy of `source` (materials, profiles, users lists, saved flag).
+    CWexSezMaterialu& Assign(const CWexSezMaterialu& source);
+
+    // Renames `material` (one of ours). False, and nothing changed, when another material
+    // holds `newName` or the material is not in this catalog.
+    bool Rename(const std::u16string& newName, CWexMaterial* material);
+    // Destroys the material of that name. False when there is none or it is in use.
+    bool Remove(const std::u16string& name);
+    // Inserts a material under its name; never replaces. Returns the material now under that
+    // name and whether `material` was taken; when not, `material` stays with the caller.
+    std::pair<CWexMaterial*, bool> Insert(std::unique_ptr<CWexMaterial>&& material);
+    CWexMaterial* Find(const std::u16string& name) const;
+
+    // Every material's project index becomes -2 (not in a project).
+    void ResetProjectIndexes();
+    // Empties the users lists of every material and profile.
+    void ClearUsers();
+
+    // Reads the user catalog (or, with `standard`, the standard catalog) and adds its
+    // materials. A missing user catalog falls back to the standard one and saves it as the
+    // user catalog. Shows every failure itself; true when a catalog file was read to its end.
+    bool LoadFromFile(bool standard);
+    // Writes the user catalog, replacing the file atomically. An empty catalog writes nothing
+    // and returns true. Shows every failure itself and returns false.
+    bool SaveToFile();
+
+    // Reads or writes the catalog record, as the archive's direction says. Project mode:
+    // writing keeps to used materials and numbers them; reading reconciles names already
+    // present. Throws CWexException or CWexFileError.
+    void Serialize(CWexArchive& ar, bool projectMode);
+    // Serialize for a loading archive; returns the catalog record's version byte.
+    int ReadFrom(CWexArchive& ar, bool projectMode);
+    void WriteTo(CWexArchive& ar, bool projectMode);
+
     // A material of the catalog changed: the contents no longer match the file.
     void SetModified() { m_bSaved = false; }
+
+    // Materials detached by Clear(true) that are still alive.
+    std::size_t DetachedCount() const { return m_detached.size(); }
 
     MaterialMap m_materials;
     bool m_bSaved = true;
     std::uint32_t m_nPromptAnswer = 0;
+
+private:
+    // What becomes of a material read from an archive whose name the catalog already holds.
+    // Returns the material that stays in the catalog under that name; `incoming` is consumed.
+    CWexMaterial* ReconcileIncoming(CWexMaterial& existing, std::unique_ptr<CWexMaterial> incoming,
+                                    bool projectMode, std::int32_t position);
+    // Destroys the detached materials that nobody points at any more.
+    void ReleaseDetached(bool all);
+
+    std::vector<std::unique_ptr<CWexMaterial>> m_detached;
 };

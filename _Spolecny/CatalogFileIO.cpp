@@ -1,0 +1,286 @@
+// The file layer on POSIX systems. Locks are flock() locks: advisory, held by the open file,
+// released when it is closed.
+
+#ifndef _WIN32
+
+#include "CatalogFileIO.h"
+
+#include "CWexFileError.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace catalog_io {
+namespace {
+
+using Cause = CWexFileError::Cause;
+
+const SystemCalls g_realCalls{
+    [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+    [](int fd, void* buffer, size_t size) { return ::read(fd, buffer, size); },
+    [](int fd, const void* data, size_t size) { return ::write(fd, data, size); },
+    [](int fd) { return ::fsync(fd); },
+    [](int fd) { return ::close(fd); },
+    [](int fd, int operation) { return ::flock(fd, operation); },
+    [](int fd, struct stat* info) { return ::fstat(fd, info); },
+    [](const char* from, const char* to) { return ::rename(from, to); },
+    [](const char* existing, const char* link) { return ::link(existing, link); },
+    [](const char* path) { return ::unlink(path); },
+};
+
+const SystemCalls* g_calls = &g_realCalls;
+
+const SystemCalls& Sys()
+{
+    return *g_calls;
+}
+
+constexpr int kNoHandle = -1;
+
+// Opens `path` and takes its exclusive lock without waiting. A file another process holds
+// locked counts as one that cannot be opened. Where the file system has no locks at all
+// (some network shares), the file is used unlocked rather than refused.
+int OpenLocked(const std::filesystem::path& path, int flags, struct stat& info)
+{
+    int fd;
+    do {
+        fd = Sys().open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw CWexFileError(Cause::OpenFailed, path, errno);
+    if (Sys().fstat(fd, &info) != 0) {
+        int error = errno;
+        Sys().close(fd);
+        throw CWexFileError(Cause::OpenFailed, path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        Sys().close(fd);
+        throw CWexFileError(Cause::OpenFailed, path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    }
+    if (Sys().flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        Sys().close(fd);
+        throw CWexFileError(Cause::Locked, path, EWOULDBLOCK);
+    }
+    return fd;
+}
+
+// A name for a temporary file beside `target` that no other writer uses at the same time.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const char* what)
+{
+    static std::atomic<unsigned> counter{0};
+    std::string name = "." + target.filename().string() + "." + what + "." + std::to_string(::getpid()) + "." +
+                       std::to_string(counter.fetch_add(1)) + ".tmp";
+    return target.parent_path() / name;
+}
+
+int CreateTemporary(const std::filesystem::path& target, const char* what, mode_t mode,
+                    std::filesystem::path& created)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate = TemporaryBeside(target, what);
+        int fd = Sys().open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0) {
+            created = candidate;
+            return fd;
+        }
+        if (errno != EEXIST && errno != EINTR) throw CWexFileError(Cause::OpenFailed, target, errno);
+    }
+    throw CWexFileError(Cause::OpenFailed, target, EEXIST);
+}
+
+void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::filesystem::path& path)
+{
+    while (size > 0) {
+        ssize_t written = Sys().write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throw CWexFileError(Cause::WriteFailed, path, errno);
+        }
+        if (written == 0) throw CWexFileError(Cause::WriteFailed, path, EIO);
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void SyncAndClose(int& fd, const std::filesystem::path& path)
+{
+    int result = Sys().fsync(fd);
+    int error = errno;
+    int closed = Sys().close(fd);
+    int closeError = errno;
+    fd = kNoHandle;
+    if (result != 0) throw CWexFileError(Cause::WriteFailed, path, error);
+    if (closed != 0) throw CWexFileError(Cause::WriteFailed, path, closeError);
+}
+
+// Copies the whole of `source` (open, at offset 0) into a new file at `dest`, synced.
+void CopyInto(int source, const std::filesystem::path& sourcePath, int dest, const std::filesystem::path& destPath)
+{
+    std::uint8_t buffer[65536];
+    for (;;) {
+        ssize_t got = Sys().read(source, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw CWexFileError(Cause::ReadFailed, sourcePath, errno);
+        }
+        if (got == 0) return;
+        WriteAll(dest, buffer, static_cast<std::size_t>(got), destPath);
+    }
+}
+
+// Makes the rename durable. File systems that cannot sync a folder say so with EINVAL;
+// there the rename is as durable as they make it.
+void SyncFolder(const std::filesystem::path& folder, const std::filesystem::path& target)
+{
+    int fd = Sys().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) throw CWexFileError(Cause::WriteFailed, target, errno, "složka");
+    int result = Sys().fsync(fd);
+    int error = errno;
+    Sys().close(fd);
+    if (result != 0 && error != EINVAL && error != ENOTSUP)
+        throw CWexFileError(Cause::WriteFailed, target, error, "složka");
+}
+
+} // namespace
+
+const SystemCalls& RealSystemCalls()
+{
+    return g_realCalls;
+}
+
+const SystemCalls& CurrentSystemCalls()
+{
+    return *g_calls;
+}
+
+ScopedSystemCalls::ScopedSystemCalls(const SystemCalls& calls) : m_previous(g_calls)
+{
+    g_calls = &calls;
+}
+
+ScopedSystemCalls::~ScopedSystemCalls()
+{
+    g_calls = m_previous;
+}
+
+LockedReadFile::LockedReadFile(const std::filesystem::path& path) : m_path(path), m_handle(kNoHandle)
+{
+    struct stat info {};
+    m_handle = OpenLocked(path, O_RDONLY, info);
+    m_size = static_cast<std::uint64_t>(info.st_size);
+}
+
+LockedReadFile::~LockedReadFile()
+{
+    if (m_handle != kNoHandle) Sys().close(m_handle);
+}
+
+std::size_t LockedReadFile::Read(std::uint8_t* dest, std::size_t size)
+{
+    for (;;) {
+        ssize_t got = Sys().read(m_handle, dest, size);
+        if (got >= 0) {
+            m_delivered += static_cast<std::uint64_t>(got);
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) throw CWexFileError(Cause::ReadFailed, m_path, errno);
+    }
+}
+
+std::uint64_t LockedReadFile::Remaining() const
+{
+    return m_size > m_delivered ? m_size - m_delivered : 0;
+}
+
+std::filesystem::path BackupPathOf(const std::filesystem::path& target)
+{
+    std::filesystem::path backup = target;
+    backup += ".bak";
+    return backup;
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup)
+    : m_target(target), m_backup(backup), m_existing(kNoHandle), m_file(kNoHandle)
+{
+    if (m_target.parent_path().empty()) m_target = std::filesystem::path(".") / m_target;
+    mode_t mode = 0666;
+    try {
+        struct stat info {};
+        m_existing = OpenLocked(m_target, O_RDONLY, info);
+        mode = info.st_mode & 07777;
+    } catch (const CWexFileError& e) {
+        // A target that does not exist yet is simply created.
+        if (e.GetCause() != Cause::OpenFailed || e.SystemError() != ENOENT) throw;
+    }
+    try {
+        m_file = CreateTemporary(m_target, "new", mode, m_temporary);
+        Sys().flock(m_file, LOCK_EX | LOCK_NB);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    Discard();
+}
+
+void AtomicFileWriter::Discard() noexcept
+{
+    if (m_file != kNoHandle) Sys().close(m_file);
+    m_file = kNoHandle;
+    if (!m_committed && !m_temporary.empty()) Sys().unlink(m_temporary.c_str());
+    if (!m_backupTemporary.empty()) Sys().unlink(m_backupTemporary.c_str());
+    m_temporary.clear();
+    m_backupTemporary.clear();
+    if (m_existing != kNoHandle) Sys().close(m_existing);
+    m_existing = kNoHandle;
+}
+
+void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
+{
+    if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
+    WriteAll(m_file, data, size, m_target);
+}
+
+void AtomicFileWriter::Commit()
+{
+    if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
+    SyncAndClose(m_file, m_target);
+
+    if (m_existing != kNoHandle && !m_backup.empty()) {
+        // The backup appears under its name in one rename, so an old .bak is never half
+        // replaced. A hard link costs nothing; where links are not possible, copy.
+        std::filesystem::path linkName = TemporaryBeside(m_backup, "bak");
+        if (Sys().link(m_target.c_str(), linkName.c_str()) == 0) {
+            m_backupTemporary = linkName;
+        } else {
+            int copy = CreateTemporary(m_backup, "bak", 0666, m_backupTemporary);
+            try {
+                CopyInto(m_existing, m_target, copy, m_backup);
+            } catch (...) {
+                Sys().close(copy);
+                throw;
+            }
+            SyncAndClose(copy, m_backup);
+        }
+        if (Sys().rename(m_backupTemporary.c_str(), m_backup.c_str()) != 0)
+            throw CWexFileError(Cause::WriteFailed, m_backup, errno);
+        m_backupTemporary.clear();
+    }
+
+    if (Sys().rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        throw CWexFileError(Cause::WriteFailed, m_target, errno);
+    m_committed = true;
+    m_temporary.clear();
+    SyncFolder(m_target.parent_path(), m_target);
+    Discard();
+}
+
+} // namespace catalog_io
+
+#endif // !_WIN32

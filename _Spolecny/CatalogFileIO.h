@@ -1,0 +1,113 @@
+#pragma once
+// The file layer under the catalog files: reading under an exclusive lock, and replacing a
+// file atomically (temporary file in the same folder, flush, sync, rename, folder sync) with
+// the previous file kept as "<name>.bak". Every failure is a CWexFileError.
+//
+// On POSIX systems every system call goes through SystemCalls, so that tests can make any
+// step fail (open, write, fsync, rename, the folder sync ...).
+
+#include "CWexArchive.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/types.h>
+#endif
+
+namespace catalog_io {
+
+#ifdef _WIN32
+using NativeHandle = void*;
+#else
+using NativeHandle = int;
+
+// The system calls of the file layer, with the signatures (and errno convention) of POSIX.
+struct SystemCalls {
+    std::function<int(const char* path, int flags, mode_t mode)> open;
+    std::function<ssize_t(int fd, void* buffer, size_t size)> read;
+    std::function<ssize_t(int fd, const void* data, size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(int fd)> close;
+    std::function<int(int fd, int operation)> flock;
+    std::function<int(int fd, struct stat* info)> fstat;
+    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(const char* existing, const char* link)> link;
+    std::function<int(const char* path)> unlink;
+};
+
+// The real calls.
+const SystemCalls& RealSystemCalls();
+// The calls in force.
+const SystemCalls& CurrentSystemCalls();
+
+// Installs `calls` for the lifetime of a scope (tests).
+class ScopedSystemCalls {
+public:
+    explicit ScopedSystemCalls(const SystemCalls& calls);
+    ~ScopedSystemCalls();
+    ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+    ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+private:
+    const SystemCalls* m_previous;
+};
+#endif
+
+// A file open for reading under an exclusive lock, as the source of a loading archive.
+class LockedReadFile : public ByteSource {
+public:
+    // Throws CWexFileError: OpenFailed (missing, refused, not a regular file) or Locked
+    // (another process holds the lock).
+    explicit LockedReadFile(const std::filesystem::path& path);
+    ~LockedReadFile() override;
+    LockedReadFile(const LockedReadFile&) = delete;
+    LockedReadFile& operator=(const LockedReadFile&) = delete;
+
+    std::size_t Read(std::uint8_t* dest, std::size_t size) override;
+    std::uint64_t Remaining() const override;
+
+private:
+    std::filesystem::path m_path;
+    NativeHandle m_handle;
+    std::uint64_t m_size = 0;
+    std::uint64_t m_delivered = 0;
+};
+
+// Replaces a file atomically: the bytes go to a temporary file in the same folder, and only
+// Commit puts them in place. Destroyed without a successful Commit, it removes the temporary
+// file and leaves the target exactly as it was.
+class AtomicFileWriter : public ByteSink {
+public:
+    // Locks the existing target (if any) and creates the temporary file. When `backup` is not
+    // empty, Commit keeps the replaced target under that path. Throws CWexFileError:
+    // OpenFailed (the folder or the file refuses) or Locked.
+    AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup);
+    ~AtomicFileWriter() override;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Throws CWexFileError (WriteFailed).
+    void Write(const std::uint8_t* data, std::size_t size) override;
+    // Syncs the temporary file, keeps the backup, renames over the target and syncs the
+    // folder. Throws CWexFileError (WriteFailed); up to the rename the target is untouched.
+    void Commit();
+
+private:
+    void Discard() noexcept;
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_backup;
+    std::filesystem::path m_temporary;
+    std::filesystem::path m_backupTemporary;
+    NativeHandle m_existing;  // the target being replaced, held locked; invalid when none
+    NativeHandle m_file;      // the temporary file
+    bool m_committed = false;
+};
+
+// The path of the backup kept when `target` is replaced: "<target>.bak".
+std::filesystem::path BackupPathOf(const std::filesystem::path& target);
+
+} // namespace catalog_io

@@ -1,0 +1,22 @@
+#include "CatalogFile.h"
+
+#include "CWexArchive.h"
+#include "CWexSezMaterialu.h"
+#include "CatalogFileIO.h"
+
+int ReadCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog, bool projectMode)
+{
+    catalog_io::LockedReadFile file(path);
+    CWexArchive ar(file, path);
+    return catalog.ReadFrom(ar, projectMode);
+}
+
+void WriteCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog)
+{
+    // Every replaced catalog file is kept once as "<name>.bak".
+    catalog_io::AtomicFileWriter file(path, catalog_io::BackupPathOf(path));
+    CWexArchive ar(file, path);
+    catalog.WriteTo(ar, false);
+    ar.Close();
+    file.Commit();
+}
