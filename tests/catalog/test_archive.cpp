@@ -9,9 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdlib>
-#include <iconv.h>
 #include <new>
 
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -143,37 +141,6 @@ TEST(Archive, EightBitStringIsReadAsWindows1250)
     MemorySource longSource(longer);
     CWexArchive longAr(longSource);
     EXPECT_EQ(longAr.ReadString(), std::u16string(256, u'š'));
-}
-
-TEST(Archive, Windows1250TableAgreesWithIconvOnAll256Bytes)
-{
-    iconv_t cd = iconv_open("UTF-16LE", "CP1250");
-    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    int undefined = 0;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        char out[8] = {};
-        char* inPtr = &in;
-        char* outPtr = out;
-        std::size_t inLeft = 1;
-        std::size_t outLeft = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        std::size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        const char16_t ours = Cp1250ToUtf16(static_cast<std::uint8_t>(b));
-        if (result == static_cast<std::size_t>(-1)) {
-            // Bytes Windows-1250 does not define.
-            EXPECT_EQ(errno, EILSEQ) << b;
-            EXPECT_EQ(ours, kCp1250Undefined) << b;
-            ++undefined;
-        } else {
-            ASSERT_EQ(sizeof out - outLeft, 2u) << b;
-            const char16_t theirs = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                                          (static_cast<unsigned char>(out[1]) << 8));
-            EXPECT_EQ(ours, theirs) << "byte " << b;
-        }
-    }
-    iconv_close(cd);
-    EXPECT_EQ(undefined, 5);
 }
 
 TEST(Archive, AbsurdStringLengthsAreRefusedBeforeAnyAllocation)
