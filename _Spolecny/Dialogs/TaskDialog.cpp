@@ -1,0 +1,122 @@
+#include "TaskDialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+QIcon MessageIconImage(MessageIcon icon)
+{
+    QStyle* style = QApplication::style();
+    switch (icon) {
+    case MessageIcon::Information: return style->standardIcon(QStyle::SP_MessageBoxInformation);
+    case MessageIcon::Warning: return style->standardIcon(QStyle::SP_MessageBoxWarning);
+    case MessageIcon::Error: return style->standardIcon(QStyle::SP_MessageBoxCritical);
+    case MessageIcon::Question: return style->standardIcon(QStyle::SP_MessageBoxQuestion);
+    case MessageIcon::None: break;
+    }
+    return {};
+}
+
+CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QString::fromStdU16String(spec.title));
+    setModal(true);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // The upper, white panel: icon, main instruction, content.
+    auto* panel = new QWidget(this);
+    panel->setAutoFillBackground(true);
+    QPalette panelPalette = panel->palette();
+    panelPalette.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(panelPalette);
+    auto* panelRow = new QHBoxLayout(panel);
+    panelRow->setContentsMargins(12, 12, 16, 16);
+    panelRow->setSpacing(12);
+    const QIcon icon = MessageIconImage(spec.icon);
+    if (!icon.isNull()) {
+        auto* iconLabel = new QLabel(panel);
+        iconLabel->setObjectName(QStringLiteral("taskIcon"));
+        iconLabel->setPixmap(icon.pixmap(32, 32));
+        iconLabel->setAlignment(Qt::AlignTop);
+        panelRow->addWidget(iconLabel, 0, Qt::AlignTop);
+    }
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(8);
+    if (!spec.mainInstruction.empty()) {
+        auto* instruction = new QLabel(QString::fromStdU16String(spec.mainInstruction), panel);
+        instruction->setObjectName(QStringLiteral("taskMainInstruction"));
+        instruction->setTextFormat(Qt::PlainText);
+        instruction->setWordWrap(true);
+        QFont big = instruction->font();
+        big.setPointSizeF(big.pointSizeF() * 1.35);
+        big.setBold(true);
+        instruction->setFont(big);
+        QPalette p = instruction->palette();
+        p.setColor(QPalette::WindowText, QColor(0, 51, 153));
+        instruction->setPalette(p);
+        texts->addWidget(instruction);
+    }
+    if (!spec.content.empty()) {
+        auto* content = new QLabel(QString::fromStdU16String(spec.content), panel);
+        content->setObjectName(QStringLiteral("taskContent"));
+        content->setTextFormat(Qt::PlainText);
+        content->setWordWrap(true);
+        texts->addWidget(content);
+    }
+    texts->addStretch();
+    panelRow->addLayout(texts, 1);
+    outer->addWidget(panel, 1);
+
+    // The lower panel: the buttons, right-aligned, custom ones first.
+    auto* bar = new QWidget(this);
+    m_buttonRow = new QHBoxLayout(bar);
+    m_buttonRow->setContentsMargins(12, 10, 12, 10);
+    m_buttonRow->addStretch();
+    outer->addWidget(bar);
+
+    for (const TaskDialogButton& b : spec.customButtons) AddButton(b.id, QString::fromStdU16String(b.text));
+    if (spec.commonButtons & TaskButtonOk) AddButton(IDOK, QStringLiteral("OK"));
+    if (spec.commonButtons & TaskButtonYes) AddButton(IDYES, QStringLiteral("Ano"));
+    if (spec.commonButtons & TaskButtonNo) AddButton(IDNO, QStringLiteral("Ne"));
+    if (spec.commonButtons & TaskButtonCancel) AddButton(IDCANCEL, QStringLiteral("Storno"));
+    if (m_buttons.empty()) AddButton(IDOK, QStringLiteral("OK"));
+
+    QPushButton* defaultButton = Button(spec.defaultButton);
+    if (!defaultButton) defaultButton = m_buttons.front().second;
+    defaultButton->setDefault(true);
+    defaultButton->setFocus(Qt::OtherFocusReason);
+
+    setMinimumWidth(360);
+    setMaximumWidth(640);
+}
+
+void CTaskDialog::AddButton(int id, const QString& text)
+{
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QStringLiteral("taskButton%1").arg(id));
+    m_buttonRow->addWidget(button);
+    m_buttons.emplace_back(id, button);
+    if (id == IDCANCEL) m_dismissible = true;
+    connect(button, &QPushButton::clicked, this, [this, id] { done(id); });
+}
+
+QPushButton* CTaskDialog::Button(int id) const
+{
+    for (const auto& [buttonId, button] : m_buttons) {
+        if (buttonId == id) return button;
+    }
+    return nullptr;
+}
+
+void CTaskDialog::reject()
+{
+    // Escape and the close box: the platform's cancel code, when the dialog offers it.
+    if (m_dismissible) done(IDCANCEL);
+}
