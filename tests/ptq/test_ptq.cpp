@@ -1,0 +1,350 @@
+// ptq through its command line: exit status, standard output and standard error.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::string Bytes(std::initializer_list<int> values)
+{
+    std::string bytes;
+    for (int v : values) bytes.push_back(static_cast<char>(v));
+    return bytes;
+}
+
+// An archive string in the UTF-16 form (ASCII names only).
+std::string ArchiveString(const std::string& text)
+{
+    std::string bytes = Bytes({0xFF, 0xFE, 0xFF, static_cast<int>(text.size())});
+    for (char c : text) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+// A profile record of version 7 with wall 3; `innerDiameter` as its four float bytes.
+std::string Profile(int dn, const std::string& innerDiameter)
+{
+    return Bytes({0x07, dn, 0x00}) + innerDiameter + Bytes({0x00, 0x00, 0x40, 0x40, 0, 0, 0, 0, 0, 0, 0, 0});
+}
+
+const std::string kHundred = Bytes({0x00, 0x00, 0xC8, 0x42});
+const std::string kZero = Bytes({0x00, 0x00, 0x00, 0x00});
+
+// A material record of version 5 described by DN: roughness 0.01, purposes 1, group 2.
+std::string Material(const std::string& name, const std::string& profiles = {}, int pn = 0)
+{
+    return Bytes({0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}) + ArchiveString(name) + ArchiveString("") +
+           ArchiveString("") + Bytes({0x0A, 0xD7, 0x23, 0x3C, 0x01, 0x00, 0x02, 0x00, pn, 0x00, 0x00, 0x00, 0x00}) +
+           profiles + Bytes({0xFF});
+}
+
+std::string Catalog(const std::string& materials) { return Bytes({0x03}) + materials + Bytes({0xFF}); }
+
+// The 60-byte catalog: material PVC with one profile DN 100, inner diameter 100, wall 3.
+const std::string kExample = Catalog(Material("PVC", Profile(11, kHundred)));
+
+const char* const kExampleJson = R"({
+  "version": 3,
+  "materials": [
+    {
+      "name": "PVC",
+      "drawingName": "PVC",
+      "detail": "",
+      "manufacturer": "",
+      "roughness": 0.01,
+      "group": 2,
+      "purposes": 1,
+      "pnIndex": 0,
+      "sdrIndex": 0,
+      "shape": 0,
+      "descMode": 0,
+      "prefix": "",
+      "suffix": "",
+      "innerDiameterLabel": false,
+      "profiles": [
+        {
+          "dn": 11,
+          "innerDiameter": 100,
+          "wall": 3,
+          "od": 106,
+          "width": 0,
+          "ursMaterial": "",
+          "ursAssembly": "",
+          "label": "DN 100",
+          "shortLabel": "100"
+        }
+      ]
+    }
+  ]
+}
+)";
+
+class Ptq : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("velmora-ptq-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    fs::path File(const std::string& name) const { return m_dir / name; }
+
+    // Runs ptq with `args`, standard input from `input`.
+    Run Exec(const std::vector<std::string>& args, const std::string& input = {}) const
+    {
+        fs::path in = File(".stdin"), out = File(".stdout"), err = File(".stderr");
+        WriteFile(in, input);
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(::open(in.c_str(), O_RDONLY), 0);
+            ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            std::vector<char*> argv{const_cast<char*>(PTQ_BINARY)};
+            for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            ::execv(PTQ_BINARY, argv.data());
+            ::_exit(127);
+        }
+        int wstatus = 0;
+        ::waitpid(pid, &wstatus, 0);
+        Run run;
+        run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        run.out = ReadFile(out);
+        run.err = ReadFile(err);
+        return run;
+    }
+
+    fs::path m_dir;
+};
+
+const char* const kCorrection = "Materiály potrubí: U materiálu PVC byl načteny chybné hodnoty u profilu DN 100, \n"
+                                "budou nastaveny implicitní hodnoty - po načtení zkontrolujte.\n";
+
+} // namespace
+
+TEST_F(Ptq, InfoAndExportOfTheSixtyByteCatalog)
+{
+    WriteFile(File("example.ptq"), kExample);
+    ASSERT_EQ(kExample.size(), 60u);
+    Run info = Exec({"info", File("example.ptq")});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out, "version: 3\nmaterials: 1\nprofiles: 1\n");
+
+    Run exported = Exec({"export", File("example.ptq")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, kExampleJson);
+    EXPECT_EQ(exported.err, "");
+
+    Run toFile = Exec({"export", File("example.ptq"), "-o", File("example.json")});
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(ReadFile(File("example.json")), kExampleJson);
+}
+
+TEST_F(Ptq, ImportThenExportGivesBackTheSameJson)
+{
+    const std::string json = ReadFile(fs::path(VELMORA_FIXTURES_DIR) / "ptq" / "catalog.json");
+    ASSERT_FALSE(json.empty());
+    Run imported = Exec({"import", fs::path(VELMORA_FIXTURES_DIR) / "ptq" / "catalog.json", "-o", File("a.ptq")});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out + imported.err, "");
+
+    Run exported = Exec({"export", File("a.ptq"), "-o", File("a.json")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(ReadFile(File("a.json")), json);
+
+    // The export read through standard input writes the same bytes again.
+    Run again = Exec({"import", "-", "--output=" + File("b.ptq").string()}, json);
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(ReadFile(File("b.ptq")), ReadFile(File("a.ptq")));
+    EXPECT_EQ(Exec({"check", File("b.ptq")}).out, File("b.ptq").string() +
+                                                       ": version 3, 3 materials, 5 profiles; 0 corrections, 0 warnings\n");
+}
+
+TEST_F(Ptq, MissingFieldsTakeTheDefaultsOfANewMaterial)
+{
+    Run imported = Exec({"import", "-", "-o", File("d.ptq")},
+                        R"({"materials": [{"name": "X", "profiles": [{"dn": 19}, {"dn": 11, "wall": 2}]}]})");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    Run exported = Exec({"export", File("d.ptq")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    for (const char* expected :
+         {"\"drawingName\": \"\",", "\"roughness\": 1e-05,", "\"group\": 3,", "\"purposes\": 31,", "\"pnIndex\": -1,",
+          "\"sdrIndex\": -1,", "\"descMode\": 1,",
+          // DN 100 described as D x t without SDR: outer diameter 110, wall 3, inner 104;
+          // the given wall is taken, the inner diameter stays the default one.
+          "\"dn\": 11,\n          \"innerDiameter\": 104,\n          \"wall\": 2,",
+          // DN 400 gets the wall of the large sizes.
+          "\"dn\": 19,\n          \"innerDiameter\": 390,\n          \"wall\": 5,", "\"label\": \"400x5.0\""}) {
+        EXPECT_NE(exported.out.find(expected), std::string::npos) << expected;
+    }
+    EXPECT_LT(exported.out.find("\"dn\": 11"), exported.out.find("\"dn\": 19")) << "profiles in DN order";
+}
+
+TEST_F(Ptq, ExportKeepsTheOrderOfTheFile)
+{
+    WriteFile(File("order.ptq"), Catalog(Material("B") + Material("A")));
+    Run exported = Exec({"export", File("order.ptq")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_LT(exported.out.find("\"name\": \"B\""), exported.out.find("\"name\": \"A\""));
+}
+
+TEST_F(Ptq, BadJsonOrOutOfRangeValueWritesNothing)
+{
+    struct Case {
+        const char* json;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"({"materials": [{"name": "PVC",)", "not valid JSON: [json.exception.parse_error.101] parse error at line 1"},
+        {R"({"materials": [{"name": "PVC", "roughness": -1}]})", R"(material #1 "PVC", field "roughness")"},
+        {R"({"materials": [{"name": "PVC", "roughness": 1e39}]})", R"(material #1 "PVC", field "roughness")"},
+        {R"({"materials": [{"name": "A"}, {"name": "PVC", "sdrIndex": 8}]})", R"(material #2 "PVC", field "sdrIndex")"},
+        {R"({"materials": [{"name": "PVC", "profiles": [{"dn": 28}]}]})", R"("PVC", profile #1, field "dn")"},
+        {R"({"materials": [{"name": "PVC", "profiles": [{"dn": 3, "wall": "3"}]}]})",
+         R"("PVC", profile #1 (dn 3), field "wall")"},
+        {R"({"materials": [{"name": "PVC", "profiles": [{"dn": 3}, {"dn": 3}]}]})",
+         R"("PVC", profile #2 (dn 3), field "dn")"},
+        {R"({"materials": [{"name": "PVC", "profiles": [{"dn": 3, "innerDiameter": 0}]}]})",
+         R"(field "innerDiameter")"},
+        {R"({"materials": [{"name": "PVC", "colour": "red"}]})", R"(material #1 "PVC", field "colour": unknown)"},
+        {R"({"materials": [{"name": "PVC"}, {"name": "PVC"}]})", R"(material #2 "PVC", field "name")"},
+        {R"({"materials": [{"name": "123456789012345678901"}]})", R"(material #1, field "name")"},
+        {R"({"materials": [{"detail": "no name"}]})", R"(material #1, field "name": required)"},
+    };
+    WriteFile(File("kept.ptq"), kExample);
+    for (const Case& c : cases) {
+        Run fresh = Exec({"import", "-", "-o", File("new.ptq")}, c.json);
+        EXPECT_EQ(fresh.status, 1) << c.json;
+        EXPECT_NE(fresh.err.find(c.message), std::string::npos) << fresh.err;
+        EXPECT_FALSE(fs::exists(File("new.ptq"))) << c.json;
+
+        Run over = Exec({"import", "-", "-o", File("kept.ptq")}, c.json);
+        EXPECT_EQ(over.status, 1);
+        EXPECT_EQ(ReadFile(File("kept.ptq")), kExample) << "an existing file must stay as it was";
+    }
+}
+
+TEST_F(Ptq, WrongUsageExitsWithTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate", "x.ptq"},
+        {"info"},
+        {"info", "a.ptq", "b.ptq"},
+        {"info", "a.ptq", "-o", "x"},
+        {"export", "a.ptq", "-o"},
+        {"export", "a.ptq", "-o", "x", "-o", "y"},
+        {"export", "a.ptq", "--verbose"},
+        {"import", "in.json"},
+        {"check", "-"},
+        {"--version", "extra"},
+    };
+    for (const auto& args : cases) {
+        Run run = Exec(args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "(none)" : args.front());
+        EXPECT_NE(run.err.find("Try 'ptq --help'"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+
+    Run help = Exec({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: ptq COMMAND"), std::string::npos);
+    EXPECT_EQ(Exec({"export", "--help"}).out, help.out);
+    Run version = Exec({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("ptq (Velmora) ") + PTQ_EXPECTED_VERSION + "\n");
+}
+
+TEST_F(Ptq, CheckReportsTheCorrectionsOfTheReader)
+{
+    WriteFile(File("good.ptq"), kExample);
+    Run good = Exec({"check", File("good.ptq")});
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.err, "");
+    EXPECT_EQ(good.out, File("good.ptq").string() + ": version 3, 1 materials, 1 profiles; 0 corrections, 0 warnings\n");
+
+    WriteFile(File("zero.ptq"), Catalog(Material("PVC", Profile(11, kZero))));
+    Run zero = Exec({"check", File("zero.ptq")});
+    EXPECT_EQ(zero.status, 0);
+    EXPECT_EQ(zero.err, kCorrection);
+    EXPECT_EQ(zero.out, File("zero.ptq").string() + ": version 3, 1 materials, 1 profiles; 1 corrections, 0 warnings\n");
+    // Export shows the corrected value and reports the same correction.
+    Run exported = Exec({"export", File("zero.ptq")});
+    EXPECT_EQ(exported.err, kCorrection);
+    EXPECT_NE(exported.out.find("\"innerDiameter\": 100,"), std::string::npos);
+}
+
+TEST_F(Ptq, CheckWarnsOfRepeatedNamesAndIndexesOutsideTheTables)
+{
+    WriteFile(File("odd.ptq"), Catalog(Material("B") + Material("A", {}, 9) + Material("B")));
+    Run run = Exec({"check", File("odd.ptq")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("ptq: material \"A\": PN index 9 is outside the table"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("1 material record(s) repeat a name"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, File("odd.ptq").string() + ": version 3, 2 materials, 0 profiles; 0 corrections, 2 warnings\n");
+}
+
+TEST_F(Ptq, FilesThatCannotBeReadOrWrittenExitWithOne)
+{
+    Run missing = Exec({"info", File("missing.ptq")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("Neočekávaná výjimka: Chyba při čtení ze souboru\nptq: "), std::string::npos);
+    EXPECT_NE(missing.err.find("missing.ptq"), std::string::npos);
+    EXPECT_EQ(missing.out, "");
+
+    WriteFile(File("truncated.ptq"), kExample.substr(0, 40));
+    Run truncated = Exec({"check", File("truncated.ptq")});
+    EXPECT_EQ(truncated.status, 1);
+    EXPECT_NE(truncated.err.find("Chyba při čtení ze souboru"), std::string::npos);
+    EXPECT_EQ(truncated.out, File("truncated.ptq").string() +
+                                 ": FAILED after 0 materials, 0 profiles; 0 corrections, 0 warnings\n");
+
+    WriteFile(File("newer.ptq"), Bytes({0x04, 0xFF}));
+    Run newer = Exec({"export", File("newer.ptq"), "-o", File("newer.json")});
+    EXPECT_EQ(newer.status, 1);
+    EXPECT_EQ(newer.err, "Program vyvolal výjimku: Nelze načíst, soubor byl uložen vyšší verzí programu, "
+                         "aktualizujte program, Line 257, \n_Spolecny/_Velmora/CWexSezMaterialu\n");
+    EXPECT_FALSE(fs::exists(File("newer.json")));
+
+    WriteFile(File("example.ptq"), kExample);
+    Run unwritable = Exec({"export", File("example.ptq"), "-o", File("no/such/dir.json")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("ptq: cannot write"), std::string::npos);
+    Run importUnwritable = Exec({"import", "-", "-o", File("no/such/dir.ptq")}, R"({"materials": []})");
+    EXPECT_EQ(importUnwritable.status, 1);
+    EXPECT_NE(importUnwritable.err.find("Neočekávaná výjimka: Chyba při zápisu do souboru"), std::string::npos);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The commands of ptq. Each returns the exit status: 0 success, 1 a file could not be read
+// or written (the reason is on standard error).
+
+#include "Options.h"
+
+class ConsoleWindowServices;
+
+int RunInfo(const Options& options);
+int RunExport(const Options& options);
+int RunImport(const Options& options);
+// `services` counts the messages the reader shows: each is a correction it made.
+int RunCheck(const Options& options, const ConsoleWindowServices& services);
