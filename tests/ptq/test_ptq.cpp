@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct Result {
     int status = -1;
     std::string out;
     std::string err;
@@ -123,7 +123,7 @@ protected:
     fs::path File(const std::string& name) const { return m_dir / name; }
 
     // Runs ptq with `args`, standard input from `input`.
-    Run Exec(const std::vector<std::string>& args, const std::string& input = {}) const
+    Result Exec(const std::vector<std::string>& args, const std::string& input = {}) const
     {
         fs::path in = File(".stdin"), out = File(".stdout"), err = File(".stderr");
         WriteFile(in, input);
@@ -140,7 +140,7 @@ protected:
         }
         int wstatus = 0;
         ::waitpid(pid, &wstatus, 0);
-        Run run;
+        Result run;
         run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
         run.out = ReadFile(out);
         run.err = ReadFile(err);
@@ -159,16 +159,16 @@ TEST_F(Ptq, InfoAndExportOfTheSixtyByteCatalog)
 {
     WriteFile(File("example.ptq"), kExample);
     ASSERT_EQ(kExample.size(), 60u);
-    Run info = Exec({"info", File("example.ptq")});
+    Result info = Exec({"info", File("example.ptq")});
     EXPECT_EQ(info.status, 0) << info.err;
     EXPECT_EQ(info.out, "version: 3\nmaterials: 1\nprofiles: 1\n");
 
-    Run exported = Exec({"export", File("example.ptq")});
+    Result exported = Exec({"export", File("example.ptq")});
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.out, kExampleJson);
     EXPECT_EQ(exported.err, "");
 
-    Run toFile = Exec({"export", File("example.ptq"), "-o", File("example.json")});
+    Result toFile = Exec({"export", File("example.ptq"), "-o", File("example.json")});
     EXPECT_EQ(toFile.status, 0);
     EXPECT_EQ(toFile.out, "");
     EXPECT_EQ(ReadFile(File("example.json")), kExampleJson);
@@ -178,16 +178,16 @@ TEST_F(Ptq, ImportThenExportGivesBackTheSameJson)
 {
     const std::string json = ReadFile(fs::path(VELMORA_FIXTURES_DIR) / "ptq" / "catalog.json");
     ASSERT_FALSE(json.empty());
-    Run imported = Exec({"import", fs::path(VELMORA_FIXTURES_DIR) / "ptq" / "catalog.json", "-o", File("a.ptq")});
+    Result imported = Exec({"import", fs::path(VELMORA_FIXTURES_DIR) / "ptq" / "catalog.json", "-o", File("a.ptq")});
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(imported.out + imported.err, "");
 
-    Run exported = Exec({"export", File("a.ptq"), "-o", File("a.json")});
+    Result exported = Exec({"export", File("a.ptq"), "-o", File("a.json")});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(ReadFile(File("a.json")), json);
 
     // The export read through standard input writes the same bytes again.
-    Run again = Exec({"import", "-", "--output=" + File("b.ptq").string()}, json);
+    Result again = Exec({"import", "-", "--output=" + File("b.ptq").string()}, json);
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(ReadFile(File("b.ptq")), ReadFile(File("a.ptq")));
     EXPECT_EQ(Exec({"check", File("b.ptq")}).out, File("b.ptq").string() +
@@ -196,10 +196,10 @@ TEST_F(Ptq, ImportThenExportGivesBackTheSameJson)
 
 TEST_F(Ptq, MissingFieldsTakeTheDefaultsOfANewMaterial)
 {
-    Run imported = Exec({"import", "-", "-o", File("d.ptq")},
+    Result imported = Exec({"import", "-", "-o", File("d.ptq")},
                         R"({"materials": [{"name": "X", "profiles": [{"dn": 19}, {"dn": 11, "wall": 2}]}]})");
     ASSERT_EQ(imported.status, 0) << imported.err;
-    Run exported = Exec({"export", File("d.ptq")});
+    Result exported = Exec({"export", File("d.ptq")});
     ASSERT_EQ(exported.status, 0) << exported.err;
     for (const char* expected :
          {"\"drawingName\": \"\",", "\"roughness\": 1e-05,", "\"group\": 3,", "\"purposes\": 31,", "\"pnIndex\": -1,",
@@ -217,7 +217,7 @@ TEST_F(Ptq, MissingFieldsTakeTheDefaultsOfANewMaterial)
 TEST_F(Ptq, ExportKeepsTheOrderOfTheFile)
 {
     WriteFile(File("order.ptq"), Catalog(Material("B") + Material("A")));
-    Run exported = Exec({"export", File("order.ptq")});
+    Result exported = Exec({"export", File("order.ptq")});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_LT(exported.out.find("\"name\": \"B\""), exported.out.find("\"name\": \"A\""));
 }
@@ -247,12 +247,12 @@ TEST_F(Ptq, BadJsonOrOutOfRangeValueWritesNothing)
     };
     WriteFile(File("kept.ptq"), kExample);
     for (const Case& c : cases) {
-        Run fresh = Exec({"import", "-", "-o", File("new.ptq")}, c.json);
+        Result fresh = Exec({"import", "-", "-o", File("new.ptq")}, c.json);
         EXPECT_EQ(fresh.status, 1) << c.json;
         EXPECT_NE(fresh.err.find(c.message), std::string::npos) << fresh.err;
         EXPECT_FALSE(fs::exists(File("new.ptq"))) << c.json;
 
-        Run over = Exec({"import", "-", "-o", File("kept.ptq")}, c.json);
+        Result over = Exec({"import", "-", "-o", File("kept.ptq")}, c.json);
         EXPECT_EQ(over.status, 1);
         EXPECT_EQ(ReadFile(File("kept.ptq")), kExample) << "an existing file must stay as it was";
     }
@@ -274,17 +274,17 @@ TEST_F(Ptq, WrongUsageExitsWithTwo)
         {"--version", "extra"},
     };
     for (const auto& args : cases) {
-        Run run = Exec(args);
+        Result run = Exec(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "(none)" : args.front());
         EXPECT_NE(run.err.find("Try 'ptq --help'"), std::string::npos);
         EXPECT_EQ(run.out, "");
     }
 
-    Run help = Exec({"--help"});
+    Result help = Exec({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: ptq COMMAND"), std::string::npos);
     EXPECT_EQ(Exec({"export", "--help"}).out, help.out);
-    Run version = Exec({"--version"});
+    Result version = Exec({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("ptq (Velmora) ") + PTQ_EXPECTED_VERSION + "\n");
 }
@@ -292,18 +292,18 @@ TEST_F(Ptq, WrongUsageExitsWithTwo)
 TEST_F(Ptq, CheckReportsTheCorrectionsOfTheReader)
 {
     WriteFile(File("good.ptq"), kExample);
-    Run good = Exec({"check", File("good.ptq")});
+    Result good = Exec({"check", File("good.ptq")});
     EXPECT_EQ(good.status, 0);
     EXPECT_EQ(good.err, "");
     EXPECT_EQ(good.out, File("good.ptq").string() + ": version 3, 1 materials, 1 profiles; 0 corrections, 0 warnings\n");
 
     WriteFile(File("zero.ptq"), Catalog(Material("PVC", Profile(11, kZero))));
-    Run zero = Exec({"check", File("zero.ptq")});
+    Result zero = Exec({"check", File("zero.ptq")});
     EXPECT_EQ(zero.status, 0);
     EXPECT_EQ(zero.err, kCorrection);
     EXPECT_EQ(zero.out, File("zero.ptq").string() + ": version 3, 1 materials, 1 profiles; 1 corrections, 0 warnings\n");
     // Export shows the corrected value and reports the same correction.
-    Run exported = Exec({"export", File("zero.ptq")});
+    Result exported = Exec({"export", File("zero.ptq")});
     EXPECT_EQ(exported.err, kCorrection);
     EXPECT_NE(exported.out.find("\"innerDiameter\": 100,"), std::string::npos);
 }
@@ -311,7 +311,7 @@ TEST_F(Ptq, CheckReportsTheCorrectionsOfTheReader)
 TEST_F(Ptq, CheckWarnsOfRepeatedNamesAndIndexesOutsideTheTables)
 {
     WriteFile(File("odd.ptq"), Catalog(Material("B") + Material("A", {}, 9) + Material("B")));
-    Run run = Exec({"check", File("odd.ptq")});
+    Result run = Exec({"check", File("odd.ptq")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("ptq: material \"A\": PN index 9 is outside the table"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("1 material record(s) repeat a name"), std::string::npos) << run.err;
@@ -320,31 +320,31 @@ TEST_F(Ptq, CheckWarnsOfRepeatedNamesAndIndexesOutsideTheTables)
 
 TEST_F(Ptq, FilesThatCannotBeReadOrWrittenExitWithOne)
 {
-    Run missing = Exec({"info", File("missing.ptq")});
+    Result missing = Exec({"info", File("missing.ptq")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("Neočekávaná výjimka: Chyba při čtení ze souboru\nptq: "), std::string::npos);
     EXPECT_NE(missing.err.find("missing.ptq"), std::string::npos);
     EXPECT_EQ(missing.out, "");
 
     WriteFile(File("truncated.ptq"), kExample.substr(0, 40));
-    Run truncated = Exec({"check", File("truncated.ptq")});
+    Result truncated = Exec({"check", File("truncated.ptq")});
     EXPECT_EQ(truncated.status, 1);
     EXPECT_NE(truncated.err.find("Chyba při čtení ze souboru"), std::string::npos);
     EXPECT_EQ(truncated.out, File("truncated.ptq").string() +
                                  ": FAILED after 0 materials, 0 profiles; 0 corrections, 0 warnings\n");
 
     WriteFile(File("newer.ptq"), Bytes({0x04, 0xFF}));
-    Run newer = Exec({"export", File("newer.ptq"), "-o", File("newer.json")});
+    Result newer = Exec({"export", File("newer.ptq"), "-o", File("newer.json")});
     EXPECT_EQ(newer.status, 1);
     EXPECT_EQ(newer.err, "Program vyvolal výjimku: Nelze načíst, soubor byl uložen vyšší verzí programu, "
                          "aktualizujte program, Line 257, \n_Spolecny/_Velmora/CWexSezMaterialu\n");
     EXPECT_FALSE(fs::exists(File("newer.json")));
 
     WriteFile(File("example.ptq"), kExample);
-    Run unwritable = Exec({"export", File("example.ptq"), "-o", File("no/such/dir.json")});
+    Result unwritable = Exec({"export", File("example.ptq"), "-o", File("no/such/dir.json")});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("ptq: cannot write"), std::string::npos);
-    Run importUnwritable = Exec({"import", "-", "-o", File("no/such/dir.ptq")}, R"({"materials": []})");
+    Result importUnwritable = Exec({"import", "-", "-o", File("no/such/dir.ptq")}, R"({"materials": []})");
     EXPECT_EQ(importUnwritable.status, 1);
     EXPECT_NE(importUnwritable.err.find("Neočekávaná výjimka: Chyba při zápisu do souboru"), std::string::npos);
 }

@@ -150,14 +150,15 @@ int RunImport(const Options& options)
         Error("cannot read " + options.input);
         return 1;
     }
+    const std::string source = options.input == "-" ? "standard input" : options.input;
     CWexSezMaterialu catalog;
     try {
         JsonToCatalog(ParseJsonText(*text), catalog);
     } catch (const JsonSyntaxError& e) {
-        Error(options.input + ": not valid JSON: " + e.what());
+        Error(source + ": not valid JSON: " + e.what() + "; nothing written");
         return 1;
     } catch (const JsonImportError& e) {
-        Error(options.input + ": " + e.what() + "; nothing written");
+        Error(source + ": " + e.what() + "; nothing written");
         return 1;
     }
     try {

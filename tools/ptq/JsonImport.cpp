@@ -113,11 +113,11 @@ void ReadProfile(const Json& json, std::size_t index, CWexMaterial& material, co
     std::string at = where + ", profile #" + std::to_string(index + 1);
     if (!json.is_object()) throw JsonImportError(at + ": must be an object");
     Fields fields(json, at);
-    fields.RejectUnknown(
-        {"dn", "innerDiameter", "wall", "od", "width", "ursMaterial", "ursAssembly", "label", "shortLabel"});
     if (!fields.Find("dn")) fields.Fail("dn", "required");
     auto dn = static_cast<std::int32_t>(fields.Integer("dn", 0, kDnCount - 1, 0));
     Fields named(json, at + " (dn " + std::to_string(dn) + ")");
+    named.RejectUnknown(
+        {"dn", "innerDiameter", "wall", "od", "width", "ursMaterial", "ursAssembly", "label", "shortLabel"});
 
     CWexProfil* profile = nullptr;
     if (!material.AddProfile(dn, &profile)) named.Fail("dn", "the material already has a profile of this DN");
@@ -140,13 +140,13 @@ void ReadMaterial(const Json& json, std::size_t index, CWexSezMaterialu& catalog
     std::string at = "material #" + std::to_string(index + 1);
     if (!json.is_object()) throw JsonImportError(at + ": must be an object");
     Fields unnamed(json, at);
-    unnamed.RejectUnknown({"name", "drawingName", "detail", "manufacturer", "roughness", "group", "purposes",
-                           "pnIndex", "sdrIndex", "shape", "descMode", "prefix", "suffix", "innerDiameterLabel",
-                           "profiles"});
     if (!unnamed.Find("name")) unnamed.Fail("name", "required");
     std::u16string name = unnamed.Text("name", CWexMaterial::kMaxNameLength);
     if (name.empty()) unnamed.Fail("name", "must not be empty");
     Fields fields(json, at + " " + Quote(Utf16ToUtf8(name)));
+    fields.RejectUnknown({"name", "drawingName", "detail", "manufacturer", "roughness", "group", "purposes",
+                          "pnIndex", "sdrIndex", "shape", "descMode", "prefix", "suffix", "innerDiameterLabel",
+                          "profiles"});
     if (catalog.m_materials.count(name)) fields.Fail("name", "an earlier material has the same name");
 
     auto material = std::make_unique<CWexMaterial>(&catalog, name, MaterialFilter{});
