@@ -1,0 +1,72 @@
+// ptq check: read a file with the program's reader and report what it corrected or met.
+
+#include "CommandSupport.h"
+#include "Commands.h"
+#include "ConsoleWindowServices.h"
+
+#include "CWexSezMaterialu.h"
+#include "PipeTables.h"
+#include "TextConvert.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// What the reader keeps as read although the program's tables have no such row.
+int ReportIndexesOutsideTables(const CWexSezMaterialu& catalog)
+{
+    int warnings = 0;
+    auto warn = [&](const CWexMaterial& material, const std::string& what) {
+        Error("material \"" + Utf16ToUtf8(material.m_strName) + "\": " + what + " is outside the table (kept as read)");
+        ++warnings;
+    };
+    for (const auto& [name, material] : catalog.m_materials) {
+        const CWexMaterial& m = *material;
+        if (m.m_nPN != -1 && !IsValidPn(m.m_nPN)) warn(m, "PN index " + std::to_string(m.m_nPN));
+        if (m.m_nSDR != -1 && !IsValidSdr(m.m_nSDR)) warn(m, "SDR index " + std::to_string(m.m_nSDR));
+        if (!IsValidShape(m.m_nShape)) warn(m, "shape " + std::to_string(m.m_nShape));
+        if (m.m_nDescMode < DescByDn || m.m_nDescMode > DescUserDefined)
+            warn(m, "description mode " + std::to_string(m.m_nDescMode));
+        for (const auto& [dn, profile] : m.m_profiles)
+            if (!IsValidDn(dn)) warn(m, "DN index " + std::to_string(dn));
+    }
+    return warnings;
+}
+
+// Records whose name was already read are dropped by the reader. Each material carries the
+// position of the last record under its name, so a position no material holds was dropped.
+int ReportDroppedRecords(const CWexSezMaterialu& catalog)
+{
+    std::int32_t records = 0;
+    for (const auto& [name, material] : catalog.m_materials)
+        records = std::max(records, material->m_nProjectIndex + 1);
+    auto dropped = records - static_cast<std::int32_t>(catalog.m_materials.size());
+    if (dropped > 0) {
+        Error(std::to_string(dropped) + " material record(s) repeat a name read before; the catalog keeps the first");
+    }
+    return dropped > 0 ? dropped : 0;
+}
+
+} // namespace
+
+int RunCheck(const Options& options, const ConsoleWindowServices& services)
+{
+    CWexSezMaterialu catalog;
+    int shownBefore = services.Shown();
+    auto version = ReadReported(options.input, catalog);
+    // The failure itself was one message; every other message came from the reader.
+    int corrections = services.Shown() - shownBefore - (version ? 0 : 1);
+    int warnings = ReportIndexesOutsideTables(catalog);
+    if (version) warnings += ReportDroppedRecords(catalog);
+
+    std::string counts = std::to_string(catalog.m_materials.size()) + " materials, " +
+                         std::to_string(ProfileCount(catalog)) + " profiles; " + std::to_string(corrections) +
+                         " corrections, " + std::to_string(warnings) + " warnings";
+    if (!version) {
+        std::printf("%s: FAILED after %s\n", options.input.c_str(), counts.c_str());
+        return 1;
+    }
+    std::printf("%s: version %d, %s\n", options.input.c_str(), *version, counts.c_str());
+    return 0;
+}
