@@ -3,8 +3,8 @@
 // file atomically (temporary file in the same folder, flush, sync, rename, folder sync) with
 // the previous file kept as "<name>.bak". Every failure is a CWexFileError.
 //
-// On POSIX systems every system call goes through SystemCalls, so that tests can make any
-// step fail (open, write, fsync, rename, the folder sync ...).
+// Every system call goes through SystemCalls, so that tests can make any step fail (open,
+// write, fsync, rename, the folder sync ...; on Windows the flush and ReplaceFileW).
 
 #include "CWexArchive.h"
 
@@ -21,6 +21,22 @@ namespace catalog_io {
 
 #ifdef _WIN32
 using NativeHandle = void*;
+
+// The Win32 calls of the file layer, with their signatures (HANDLE is void*, DWORD unsigned
+// long, BOOL int) and error convention: failure is reported by the result, the error code by
+// GetLastError.
+struct SystemCalls {
+    std::function<void*(const wchar_t* path, unsigned long access, unsigned long shareMode,
+                        unsigned long disposition)>
+        createFile;
+    std::function<int(void* file, void* buffer, unsigned long size, unsigned long* read)> readFile;
+    std::function<int(void* file, const void* data, unsigned long size, unsigned long* written)> writeFile;
+    std::function<int(void* file)> flushFileBuffers;
+    std::function<int(void* file)> closeHandle;
+    std::function<int(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup)> replaceFile;
+    std::function<int(const wchar_t* existing, const wchar_t* newName, unsigned long flags)> moveFileEx;
+    std::function<int(const wchar_t* path)> deleteFile;
+};
 #else
 using NativeHandle = int;
 
@@ -37,6 +53,7 @@ struct SystemCalls {
     std::function<int(const char* existing, const char* link)> link;
     std::function<int(const char* path)> unlink;
 };
+#endif
 
 // The real calls.
 const SystemCalls& RealSystemCalls();
@@ -54,7 +71,6 @@ public:
 private:
     const SystemCalls* m_previous;
 };
-#endif
 
 // A file open for reading under an exclusive lock, as the source of a loading archive.
 class LockedReadFile : public ByteSource {

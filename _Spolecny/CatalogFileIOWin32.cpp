@@ -16,6 +16,34 @@ namespace {
 
 using Cause = CWexFileError::Cause;
 
+const SystemCalls g_realCalls{
+    [](const wchar_t* path, unsigned long access, unsigned long shareMode, unsigned long disposition) -> void* {
+        return ::CreateFileW(path, access, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    },
+    [](void* file, void* buffer, unsigned long size, unsigned long* read) -> int {
+        return ::ReadFile(file, buffer, size, read, nullptr);
+    },
+    [](void* file, const void* data, unsigned long size, unsigned long* written) -> int {
+        return ::WriteFile(file, data, size, written, nullptr);
+    },
+    [](void* file) -> int { return ::FlushFileBuffers(file); },
+    [](void* file) -> int { return ::CloseHandle(file); },
+    [](const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) -> int {
+        return ::ReplaceFileW(replaced, replacement, backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    },
+    [](const wchar_t* existing, const wchar_t* newName, unsigned long flags) -> int {
+        return ::MoveFileExW(existing, newName, flags);
+    },
+    [](const wchar_t* path) -> int { return ::DeleteFileW(path); },
+};
+
+const SystemCalls* g_calls = &g_realCalls;
+
+const SystemCalls& Sys()
+{
+    return *g_calls;
+}
+
 bool IsLockedError(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -23,7 +51,7 @@ bool IsLockedError(DWORD error)
 
 HANDLE OpenExclusive(const std::filesystem::path& path, DWORD access, DWORD disposition)
 {
-    HANDLE handle = ::CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = Sys().createFile(path.c_str(), access, 0, disposition);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = ::GetLastError();
         throw CWexFileError(IsLockedError(error) ? Cause::Locked : Cause::OpenFailed, path, static_cast<int>(error));
@@ -41,13 +69,33 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target)
 
 } // namespace
 
+const SystemCalls& RealSystemCalls()
+{
+    return g_realCalls;
+}
+
+const SystemCalls& CurrentSystemCalls()
+{
+    return *g_calls;
+}
+
+ScopedSystemCalls::ScopedSystemCalls(const SystemCalls& calls) : m_previous(g_calls)
+{
+    g_calls = &calls;
+}
+
+ScopedSystemCalls::~ScopedSystemCalls()
+{
+    g_calls = m_previous;
+}
+
 LockedReadFile::LockedReadFile(const std::filesystem::path& path)
     : m_path(path), m_handle(OpenExclusive(path, GENERIC_READ, OPEN_EXISTING))
 {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(m_handle, &size) || ::GetFileType(m_handle) != FILE_TYPE_DISK) {
         DWORD error = ::GetLastError();
-        ::CloseHandle(m_handle);
+        Sys().closeHandle(m_handle);
         throw CWexFileError(Cause::OpenFailed, path, static_cast<int>(error));
     }
     m_size = static_cast<std::uint64_t>(size.QuadPart);
@@ -55,14 +103,14 @@ LockedReadFile::LockedReadFile(const std::filesystem::path& path)
 
 LockedReadFile::~LockedReadFile()
 {
-    ::CloseHandle(m_handle);
+    Sys().closeHandle(m_handle);
 }
 
 std::size_t LockedReadFile::Read(std::uint8_t* dest, std::size_t size)
 {
     DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
     DWORD got = 0;
-    if (!::ReadFile(m_handle, dest, chunk, &got, nullptr))
+    if (!Sys().readFile(m_handle, dest, chunk, &got))
         throw CWexFileError(Cause::ReadFailed, m_path, static_cast<int>(::GetLastError()));
     m_delivered += got;
     return got;
@@ -107,11 +155,11 @@ AtomicFileWriter::~AtomicFileWriter()
 
 void AtomicFileWriter::Discard() noexcept
 {
-    if (m_file != INVALID_HANDLE_VALUE) ::CloseHandle(m_file);
+    if (m_file != INVALID_HANDLE_VALUE) Sys().closeHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
-    if (!m_committed && !m_temporary.empty()) ::DeleteFileW(m_temporary.c_str());
+    if (!m_committed && !m_temporary.empty()) Sys().deleteFile(m_temporary.c_str());
     m_temporary.clear();
-    if (m_existing != INVALID_HANDLE_VALUE) ::CloseHandle(m_existing);
+    if (m_existing != INVALID_HANDLE_VALUE) Sys().closeHandle(m_existing);
     m_existing = INVALID_HANDLE_VALUE;
 }
 
@@ -120,7 +168,7 @@ void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
     while (size > 0) {
         DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!::WriteFile(m_file, data, chunk, &written, nullptr) || written == 0)
+        if (!Sys().writeFile(m_file, data, chunk, &written) || written == 0)
             throw CWexFileError(Cause::WriteFailed, m_target, static_cast<int>(::GetLastError()));
         data += written;
         size -= written;
@@ -129,24 +177,34 @@ void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
 
 void AtomicFileWriter::Commit()
 {
-    if (!::FlushFileBuffers(m_file))
-        throw CWexFileError(Cause::WriteFailed, m_target, static_cast<int>(::GetLastError()));
-    ::CloseHandle(m_file);
+    if (m_file == INVALID_HANDLE_VALUE) throw CWexFileError(Cause::WriteFailed, m_target, ERROR_INVALID_HANDLE);
+    BOOL flushed = Sys().flushFileBuffers(m_file);
+    DWORD flushError = ::GetLastError();
+    Sys().closeHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
+    if (!flushed) throw CWexFileError(Cause::WriteFailed, m_target, static_cast<int>(flushError));
 
     BOOL replaced;
+    DWORD error = ERROR_SUCCESS;
     if (m_existing != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(m_existing);
+        Sys().closeHandle(m_existing);
         m_existing = INVALID_HANDLE_VALUE;
         // Replaces the target in one step and keeps the replaced file as the backup.
-        replaced = ::ReplaceFileW(m_target.c_str(), m_temporary.c_str(),
-                                  m_backup.empty() ? nullptr : m_backup.c_str(),
-                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+        const wchar_t* backup = m_backup.empty() ? nullptr : m_backup.c_str();
+        replaced = Sys().replaceFile(m_target.c_str(), m_temporary.c_str(), backup);
+        if (!replaced) {
+            error = ::GetLastError();
+            // The target has already been moved to the backup name, but the new file could
+            // not take its place: put the previous file back, so that the target is as it was.
+            if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && backup)
+                Sys().moveFileEx(backup, m_target.c_str(), MOVEFILE_WRITE_THROUGH);
+        }
     } else {
-        replaced = ::MoveFileExW(m_temporary.c_str(), m_target.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        replaced = Sys().moveFileEx(m_temporary.c_str(), m_target.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!replaced) error = ::GetLastError();
     }
-    if (!replaced) throw CWexFileError(Cause::WriteFailed, m_target, static_cast<int>(::GetLastError()));
+    if (!replaced) throw CWexFileError(Cause::WriteFailed, m_target, static_cast<int>(error));
     m_committed = true;
     Discard();
 }
