@@ -7,10 +7,19 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/install-windows-deps.sh
 
+# The native ptq, which the Windows one must match byte for byte (already built when the
+# native build ran first).
+native_dir=${VELMORA_BUILD_DIR:-build}
+if [ ! -f "$native_dir/build.ninja" ]; then
+  cmake -S . -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$native_dir" --target ptq
+
 build_dir=${VELMORA_WINDOWS_BUILD_DIR:-build-windows}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-  -DVELMORA_BUILD_DIALOGS=OFF -DVELMORA_BUILD_BENCHMARKS=OFF
+  -DVELMORA_BUILD_DIALOGS=OFF -DVELMORA_BUILD_BENCHMARKS=OFF \
+  -DVELMORA_NATIVE_PTQ="$(realpath "$native_dir")/tools/ptq/ptq"
 cmake --build "$build_dir"
 
 # A fresh prefix per run: no registry values or files of an earlier run are seen. No display

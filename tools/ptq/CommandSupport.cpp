@@ -8,6 +8,11 @@
 
 #include <cstdio>
 
+std::filesystem::path FilePath(const std::string& name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 void Error(const std::string& text) { std::fprintf(stderr, "ptq: %s\n", text.c_str()); }
 
 void ReportFileError(const CWexFileError& e, bool writing)
@@ -20,7 +25,7 @@ void ReportFileError(const CWexFileError& e, bool writing)
 std::optional<int> ReadReported(const std::string& path, CWexSezMaterialu& catalog)
 {
     try {
-        return ReadCatalogFile(path, catalog);
+        return ReadCatalogFile(FilePath(path), catalog);
     } catch (const CWexFileError& e) {
         ReportFileError(e, false);
     } catch (const std::exception& e) {

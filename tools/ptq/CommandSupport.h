@@ -2,11 +2,16 @@
 // What the commands of ptq share: reading a catalog file as the program does, and reporting.
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 class CWexFileError;
 class CWexSezMaterialu;
+
+// The file a command-line name (UTF-8) stands for. Never through the narrow code page, so
+// that names outside it work on Windows too.
+std::filesystem::path FilePath(const std::string& name);
 
 // "ptq: TEXT" on standard error.
 void Error(const std::string& text);

@@ -7,17 +7,20 @@
 #include "CWexSezMaterialu.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace {
 
 bool WriteText(const std::string& path, const std::string& text)
 {
     {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::ofstream out(FilePath(path), std::ios::binary | std::ios::trunc);
         if (out && out.write(text.data(), static_cast<std::streamsize>(text.size())) && out.flush()) return true;
     }
-    std::remove(path.c_str()); // no half-written export is left behind
+    std::error_code ignored;
+    std::filesystem::remove(FilePath(path), ignored); // no half-written export is left behind
     return false;
 }
 

@@ -23,7 +23,7 @@ std::optional<std::string> ReadText(const std::string& path)
         if (std::cin.bad()) return std::nullopt;
         return std::move(text).str();
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     if (!in) return std::nullopt;
     text << in.rdbuf();
     if (in.bad()) return std::nullopt;
@@ -51,7 +51,7 @@ int RunImport(const Options& options)
         return 1;
     }
     try {
-        WriteCatalogFile(*options.output, catalog);
+        WriteCatalogFile(FilePath(*options.output), catalog);
     } catch (const CWexFileError& e) {
         ReportFileError(e, true);
         return 1;

@@ -8,7 +8,19 @@
 #include <exception>
 #include <new>
 
-int main(int argc, char** argv)
+#ifdef _WIN32
+#include "TextConvert.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+#include <vector>
+#include <windows.h>
+#endif
+
+namespace {
+
+int Run(int argc, char** argv)
 {
     ConsoleWindowServices services;
     ScopedWindowServices scope(services);
@@ -45,3 +57,33 @@ int main(int argc, char** argv)
     }
     return 1;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16; ptq works in UTF-8 everywhere. The standard
+// streams carry the same bytes as on other systems: no CR before every LF, no end of input
+// at a Ctrl-Z. A console shows the UTF-8 texts as they are.
+int wmain(int argc, wchar_t** argv)
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) {
+        const wchar_t* arg = argv[i];
+        arguments.push_back(Utf16ToUtf8(std::u16string(arg, arg + wcslen(arg))));
+    }
+    std::vector<char*> pointers;
+    for (std::string& arg : arguments) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    return Run(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv)
+{
+    return Run(argc, argv);
+}
+#endif
