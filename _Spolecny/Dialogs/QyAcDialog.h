@@ -164,6 +164,8 @@ protected:
     // limits typing in the edit to `maxChars` characters.
     void DDV_MaxChars(bool save, int id, const QString& value, int maxChars);
     void DDV_MaxChars(bool save, int id, const std::u16string& value, int maxChars);
+    // The standard message for a text longer than `maxChars` characters.
+    static QString TooLongTextMessage(int maxChars);
     // Ends the exchange as failed: shows `message`, moves the focus to control `focusId`.
     void FailExchange(int focusId, const QString& message);
     bool ExchangeFailed() const { return m_exchangeFailed; }

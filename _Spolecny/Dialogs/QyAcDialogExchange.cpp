@@ -106,7 +106,16 @@ void CQyAcDialog::DDV_MaxChars(bool save, int id, const QString& value, int maxC
             edit->setMaxLength(std::max<int>(maxChars, static_cast<int>(edit->text().size())));
         return;
     }
-    if (value.size() > maxChars) FailExchange(id, QStringLiteral("Zadejte nejvýše %1 znaků.").arg(maxChars));
+    if (value.size() > maxChars) FailExchange(id, TooLongTextMessage(maxChars));
+}
+
+QString CQyAcDialog::TooLongTextMessage(int maxChars)
+{
+    // Czech counts 1 "znak", 2 to 4 "znaky", otherwise "znaků".
+    const QString noun = maxChars == 1                  ? QStringLiteral("znak")
+                         : maxChars >= 2 && maxChars <= 4 ? QStringLiteral("znaky")
+                                                          : QStringLiteral("znaků");
+    return QStringLiteral("Zadejte nejvýše %1 %2.").arg(maxChars).arg(noun);
 }
 
 void CQyAcDialog::DDV_MaxChars(bool save, int id, const std::u16string& value, int maxChars)
