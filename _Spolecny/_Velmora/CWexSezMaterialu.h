@@ -53,6 +53,14 @@ public:
     // Empties the users lists of every material and profile.
     void ClearUsers();
 
+    // Reads the user catalog (or, with `standard`, the standard catalog) and adds its
+    // materials. A missing user catalog falls back to the standard one and saves it as the
+    // user catalog. Shows every failure itself; true when a catalog file was read to its end.
+    bool LoadFromFile(bool standard);
+    // Writes the user catalog, replacing the file atomically. An empty catalog writes nothing
+    // and returns true. Shows every failure itself and returns false.
+    bool SaveToFile();
+
     // Reads or writes the catalog record, as the archive's direction says. Project mode:
     // writing keeps to used materials and numbers them; reading reconciles names already
     // present. Throws CWexException or CWexFileError.
