@@ -10,12 +10,11 @@
 // names: the trimmed text last checked is `checkedText`, and `maxLength` hides
 // QLineEdit::maxLength() (the typing limit of the edit itself, which this field leaves alone).
 
+#include "ErrorBalloon.h"
 #include "InputChecks.h"
 
 #include <QLineEdit>
 #include <QPointer>
-
-class CErrorBalloon;
 
 class CCheckedEdit : public QLineEdit {
     Q_OBJECT

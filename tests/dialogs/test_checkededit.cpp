@@ -216,8 +216,8 @@ void TestCheckedEdit::maximumLengthRefusesThe21stCharacter()
 
 void TestCheckedEdit::trailingBlanksAreRemovedOnFocusLossWithoutChange()
 {
+    QStringList log; // outlives the field, which still reports while the window closes
     Host host;
-    QStringList log;
     connect(host.edit, &CCheckedEdit::changed, [&](const QString& t) { log << "change:" + t; });
     connect(host.edit, &CCheckedEdit::editFinished, [&](const QString& t) { log << "finished:" + t; });
     connect(host.edit, &CCheckedEdit::killFocus, [&] { log << "killfocus"; });
