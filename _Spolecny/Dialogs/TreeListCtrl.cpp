@@ -53,8 +53,12 @@ CTreeListCtrl::CTreeListCtrl(QWidget* parent)
 
 CTreeListCtrl::~CTreeListCtrl()
 {
-    // No notification may reach an owner that is being destroyed together with the control.
+    // Nothing may reach the control or its owner while the base classes tear down the
+    // view, the open editor and the model.
     m_owner = nullptr;
+    m_model->SetTextProvider(nullptr);
+    m_delegate->DetachControl();
+    ForgetEdit();
 }
 
 bool CTreeListCtrl::Create(unsigned style, CQyAcDialog* dialog)
@@ -233,7 +237,7 @@ bool CTreeListCtrl::SelectItem(TreeListItem* item, int column)
 
 void CTreeListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    if (IsEditing() && !m_ending && m_model->ItemAt(current) != m_editItem) EndEdit(false);
+    if (IsEditing() && !m_ending && m_model->ItemAt(current) != m_editItem) Guarded([this] { EndEdit(false); });
     QTreeView::currentChanged(current, previous);
     TreeListItem* item = m_model->ItemAt(current);
     if (CellSelection() && current.isValid()) m_caretColumn = current.column();

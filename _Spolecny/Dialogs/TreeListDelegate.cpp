@@ -14,7 +14,7 @@ CTreeListDelegate::CTreeListDelegate(CTreeListCtrl* control) : QStyledItemDelega
 QWidget* CTreeListDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     QWidget* editor = nullptr;
-    Guarded([&] { editor = m_control->CreateCellEditor(parent, index); });
+    if (m_control) Guarded([&] { editor = m_control->CreateCellEditor(parent, index); });
     return editor;
 }
 
@@ -36,6 +36,10 @@ void CTreeListDelegate::updateEditorGeometry(QWidget* editor, const QStyleOption
 
 void CTreeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
+    if (!m_control) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
     QStyleOptionViewItem opt(option);
     const unsigned exStyle = m_control->GetExtendedStyle();
     const bool cellSelection = (exStyle & TLXS_CELLSELECT) != 0;
@@ -63,7 +67,7 @@ void CTreeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 bool CTreeListDelegate::eventFilter(QObject* object, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(object);
-    if (!widget) return false;
+    if (!widget || !m_control) return false;
     bool handled = false;
     Guarded([&] { handled = m_control->HandleEditorEvent(widget, event); });
     return handled;

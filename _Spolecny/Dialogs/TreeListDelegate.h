@@ -13,6 +13,8 @@ class CTreeListDelegate : public QStyledItemDelegate {
 
 public:
     explicit CTreeListDelegate(CTreeListCtrl* control);
+    // The control is going: from now on the delegate paints plainly and edits nothing.
+    void DetachControl() { m_control = nullptr; }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
