@@ -3,6 +3,7 @@
 
 #include "DialogTestSupport.h"
 #include "QtWindowServices.h"
+#include "TaskButtons.h"
 #include "TaskDialog.h"
 
 #include <QLabel>
@@ -60,6 +61,8 @@ private slots:
     void initTestCase() { InstallQtWindowServices(); }
     void overwriteQuestionAnswersTheButtonId_data();
     void overwriteQuestionAnswersTheButtonId();
+    void overwriteQuestionOnQtAnswersWithTheForAllBit_data();
+    void overwriteQuestionOnQtAnswersWithTheForAllBit();
     void taskDialogShowsItsTextsAsPlainTextWithIcon();
     void taskDialogWithoutCancelCannotBeDismissed();
     void taskDialogWithoutButtonsOffersOk();
@@ -89,6 +92,35 @@ void TestWindowServices::overwriteQuestionAnswersTheButtonId()
     QFETCH(int, answer);
     WhenModalShown([=](QWidget* w) { Perform(w, gesture, button); });
     QCOMPARE(GetWindowServices().ShowTaskDialog(OverwriteQuestion()), answer);
+}
+
+void TestWindowServices::overwriteQuestionOnQtAnswersWithTheForAllBit_data()
+{
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ano všem") << Gesture::Click << QStringLiteral("Ano všem") << 66;
+    QTest::newRow("Ne všem") << Gesture::Click << QStringLiteral("Ne všem") << 68;
+    QTest::newRow("Ne") << Gesture::Click << QStringLiteral("Ne") << 4;
+    QTest::newRow("Enter") << Gesture::Enter << QString() << 2;
+    QTest::newRow("Escape") << Gesture::Escape << QString() << 2;
+}
+
+void TestWindowServices::overwriteQuestionOnQtAnswersWithTheForAllBit()
+{
+    QFETCH(Gesture, gesture);
+    QFETCH(QString, button);
+    QFETCH(int, answer);
+    QString title;
+    QStringList buttons;
+    WhenModalShown([&](QWidget* w) {
+        title = w->windowTitle();
+        for (QPushButton* b : w->findChildren<QPushButton*>()) buttons << b->text();
+        Perform(w, gesture, button);
+    });
+    QCOMPARE(AskOverwriteMaterial(u"PVC KG"), answer);
+    QCOMPARE(title, QStringLiteral("Materiály potrubí"));
+    QCOMPARE(buttons, QStringList({"Ano", "Ne", "Ano všem", "Ne všem"}));
 }
 
 void TestWindowServices::taskDialogShowsItsTextsAsPlainTextWithIcon()
