@@ -137,6 +137,12 @@ public:
     // control at fault).
     bool UpdateData(bool saveAndValidate = true);
 
+    // QDialog's entries, routed to the hooks: showing runs OnInitDialog first, accept() runs
+    // OnOK and reject() (Escape, close box) runs OnCancel.
+    void setVisible(bool visible) override;
+    void accept() override;
+    void reject() override;
+
 protected:
     // Called once before the dialog is first shown. The base exchanges data into the
     // controls, puts the tooltips on, sets the icon and records the minimum size; derived
@@ -170,9 +176,6 @@ protected:
     void FailExchange(int focusId, const QString& message);
     bool ExchangeFailed() const { return m_exchangeFailed; }
 
-    void setVisible(bool visible) override;
-    void accept() override;
-    void reject() override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
