@@ -154,6 +154,9 @@ protected:
 private:
     friend class CTreeListDelegate;
 
+    // The control works only over its own model.
+    using QTreeView::setModel;
+
     // Columns (TreeListColumns.cpp)
     void RelayoutColumns();
     void OnSectionResized(int column, int oldSize, int newSize);
