@@ -83,6 +83,7 @@ const std::uint8_t* CWexArchive::TakeSlow(std::size_t count)
 void CWexArchive::ReadBytes(std::uint8_t* dest, std::size_t count)
 {
     if (!m_source) WrongDirection();
+    if (count == 0) return;
     std::size_t buffered = std::min(count, m_end - m_position);
     std::memcpy(dest, m_buffer + m_position, buffered);
     m_position += buffered;

@@ -6,6 +6,8 @@
 #include "CWexProfil.h"
 #include "CatalogFormat.h"
 
+#include <cstdint>
+
 namespace {
 
 using namespace catalog_format;
@@ -37,7 +39,8 @@ void CWexProfil::Serialize(CWexArchive& ar)
     const ProfileLayout layout = ProfileLayoutOf(version);
 
     m_nDN = ar.ReadInt16();
-    if (layout.shiftsOldDn && m_nDN >= kFirstShiftedDn) ++m_nDN;
+    // The largest 16-bit index stays: shifted, it would not fit the field when written back.
+    if (layout.shiftsOldDn && m_nDN >= kFirstShiftedDn && m_nDN < INT16_MAX) ++m_nDN;
     m_fInnerDiameter = ar.ReadFloat();
     m_fWall = ar.ReadFloat();
     if (layout.hasObsolete) ar.Skip(4);

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const std::string kNewer = "Nelze načíst, soubor byl uložen vyšší verzí programu, aktualizujte program";
@@ -131,6 +133,26 @@ TEST_F(CatalogFailures, IndexesOutsideTheirTablesAreKeptAsRead)
     ASSERT_NE(r.FindProfile(40), nullptr);
     EXPECT_EQ(r.FindProfile(40)->Label(), u"DN ?");
     EXPECT_EQ(WriteCatalog(catalog), bytes);
+}
+
+TEST_F(CatalogFailures, OldDnIndexThatWouldOverflowIsKeptSoTheFileWritesBackReadably)
+{
+    // The second profile of the version-2 file is stored with DN 15 (then "DN 250"); make it
+    // the largest 16-bit index, which one more would no longer fit.
+    Bytes bytes = Fixture("profile_v2.ptq");
+    const Bytes pattern{0x02, 0x0F, 0x00, 0x00, 0x00, 0x66, 0x43};
+    auto at = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end());
+    ASSERT_NE(at, bytes.end());
+    at[1] = 0xFF;
+    at[2] = 0x7F;
+
+    ReadCatalog(bytes, catalog);
+    EXPECT_NE(catalog.Find(u"Kamenina")->FindProfile(32767), nullptr);
+    const Bytes written = WriteCatalog(catalog);
+    CWexSezMaterialu again;
+    ReadCatalog(written, again);
+    EXPECT_NE(again.Find(u"Kamenina")->FindProfile(32767), nullptr);
+    EXPECT_EQ(WriteCatalog(again), written);
 }
 
 } // namespace
