@@ -62,11 +62,23 @@ public:
     bool SaveToFile();
 
     // Reads or writes the catalog record, as the archive's direction says. Project mode:
-    // writing keeps to used materials and numbers them; reading reconciles names already
-    // present. Throws CWexException or CWexFileError.
+    // writing keeps to used materials and numbers them 0, 1, 2 ...; reading compares a name
+    // already present by containment instead of full equality. Throws CWexException or
+    // CWexFileError.
     void Serialize(CWexArchive& ar, bool projectMode);
-    // Serialize for a loading archive; returns the catalog record's version byte.
+    // Serialize for a loading archive: ReadRecord, then FinishReading. Returns the catalog
+    // record's version byte.
     int ReadFrom(CWexArchive& ar, bool projectMode);
+    // The reading alone: adds the materials read, reconciling names already present (the
+    // overwrite question, missing profiles, attributes taken over on "Ne"), and gives every
+    // material read its position as project index. Ends with the catalog saved and the
+    // remembered answer cleared. A failure ends the reading with the exception: what was
+    // merged before it stays, the remembered answer is cleared, and nothing is offered to save.
+    int ReadRecord(CWexArchive& ar, bool projectMode);
+    // After a reading that gave main-list materials the values of incoming ones: asks
+    // "Uložit materiály?" and on Yes saves the user catalog. Nothing otherwise. Separate from
+    // ReadRecord so that a file can be closed before the user catalog is written.
+    void FinishReading();
     void WriteTo(CWexArchive& ar, bool projectMode);
 
     // A material of the catalog changed: the contents no longer match the file.
@@ -77,15 +89,21 @@ public:
 
     MaterialMap m_materials;
     bool m_bSaved = true;
+    // The overwrite answer remembered for the rest of one reading ("Ano všem" 66, "Ne všem" 68);
+    // 0 = ask. Every reading ends with it 0, failed or not, and Assign clears it. A host may
+    // set it before a reading to answer that reading's questions in advance.
     std::uint32_t m_nPromptAnswer = 0;
 
 private:
-    // What becomes of a material read from an archive whose name the catalog already holds.
-    // Returns the material that stays in the catalog under that name; `incoming` is consumed.
-    CWexMaterial* ReconcileIncoming(CWexMaterial& existing, std::unique_ptr<CWexMaterial> incoming,
-                                    bool projectMode, std::int32_t position);
+    int ReadMaterials(CWexArchive& ar, bool projectMode);
+    // What becomes of a material read from an archive whose name the catalog already holds:
+    // `existing` stays in the catalog; `incoming` is destroyed.
+    void ReconcileIncoming(CWexMaterial& existing, std::unique_ptr<CWexMaterial> incoming, bool projectMode);
     // Destroys the detached materials that nobody points at any more.
     void ReleaseDetached(bool all);
 
     std::vector<std::unique_ptr<CWexMaterial>> m_detached;
+    // Set by a reading when a main-list material took an incoming material's values; read
+    // and cleared by FinishReading.
+    bool m_bUpdatedByReading = false;
 };

@@ -39,6 +39,31 @@ void CWexSezMaterialu::WriteTo(CWexArchive& ar, bool projectMode)
 
 int CWexSezMaterialu::ReadFrom(CWexArchive& ar, bool projectMode)
 {
+    const int version = ReadRecord(ar, projectMode);
+    FinishReading();
+    return version;
+}
+
+int CWexSezMaterialu::ReadRecord(CWexArchive& ar, bool projectMode)
+{
+    m_bUpdatedByReading = false;
+    try {
+        const int version = ReadMaterials(ar, projectMode);
+        m_bSaved = true;
+        m_nPromptAnswer = 0;
+        return version;
+    } catch (...) {
+        // "Ano všem" / "Ne všem" belong to this reading only, failed or not. A failed reading
+        // offers no save: the caller reports the failure, and the catalog stays unsaved when
+        // the reading changed it, so the editing dialog still offers to save.
+        m_nPromptAnswer = 0;
+        m_bUpdatedByReading = false;
+        throw;
+    }
+}
+
+int CWexSezMaterialu::ReadMaterials(CWexArchive& ar, bool projectMode)
+{
     ResetProjectIndexes();
     const int version = ar.ReadByte();
     if (version > kCatalogVersion)
@@ -60,24 +85,12 @@ int CWexSezMaterialu::ReadFrom(CWexArchive& ar, bool projectMode)
             kept = incoming.get();
             m_materials.emplace(kept->m_strName, std::move(incoming));
         } else {
-            kept = ReconcileIncoming(*it->second, std::move(incoming), projectMode, position);
+            kept = it->second.get();
+            ReconcileIncoming(*kept, std::move(incoming), projectMode);
         }
         kept->m_nProjectIndex = position;
         if (position < std::numeric_limits<std::int32_t>::max()) ++position;
     }
     if (layout.hasTrailer) ar.Skip(12);
-
-    m_bSaved = true;
-    m_nPromptAnswer = 0;
     return version;
-}
-
-CWexMaterial* CWexSezMaterialu::ReconcileIncoming(CWexMaterial& existing, std::unique_ptr<CWexMaterial> incoming,
-                                                  bool projectMode, std::int32_t position)
-{
-    // The catalog's own material stays; the one read is dropped.
-    (void)projectMode;
-    (void)position;
-    incoming.reset();
-    return &existing;
 }

@@ -6,9 +6,16 @@
 
 int ReadCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog, bool projectMode)
 {
-    catalog_io::LockedReadFile file(path);
-    CWexArchive ar(file, path);
-    return catalog.ReadFrom(ar, projectMode);
+    int version;
+    {
+        catalog_io::LockedReadFile file(path);
+        CWexArchive ar(file, path);
+        version = catalog.ReadRecord(ar, projectMode);
+    }
+    // The file is closed (and unlocked) before the offer to save: the file read may be the
+    // user catalog itself.
+    catalog.FinishReading();
+    return version;
 }
 
 void WriteCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog)

@@ -348,3 +348,99 @@ TEST_F(Ptq, FilesThatCannotBeReadOrWrittenExitWithOne)
     EXPECT_EQ(importUnwritable.status, 1);
     EXPECT_NE(importUnwritable.err.find("Neočekávaná výjimka: Chyba při zápisu do souboru"), std::string::npos);
 }
+
+namespace {
+
+const std::string kNinety = Bytes({0x00, 0x00, 0xB4, 0x42});
+
+const char* const kQuestionA = "Materiály potrubí: Materiál, který je obsažen v projektu se liší od materiálu v obecném "
+                               "seznamu\nPřepsat materiál v projektu obecným?\nPřepsat materiál A v projektu materiálem "
+                               "z obecného seznamu?\nV opačném případě bude použit materiál z projektu a na konci "
+                               "načítání bude uživatel dotázán, zda chce zaktualizovat obecný seznam\n";
+const char* const kSaveOffer = "Uložit materiály?: Hlavní seznam materiálů byl při načítání projektu aktualizován "
+                               "materiály z projektu\nULOŽIT I PRO BUDOUCÍ POUŽÍTÍ?\n-> Ne\n";
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(Ptq, MergeAsksAboutDifferingMaterialsAndAlwaysAddsTheMissingSizes)
+{
+    // The user catalog lives here, should anything try to write it.
+    WriteFile(File("machine.reg"), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                   "[HKEY_LOCAL_MACHINE\\Software\\Brevanti]\r\n\"CommonDataPath\"=\"" +
+                                       File("data").string() + "\"\r\n");
+    ::setenv("VELMORA_MACHINE_REGISTRY", File("machine.reg").c_str(), 1);
+    ::setenv("VELMORA_USER_REGISTRY", File("user.reg").c_str(), 1);
+
+    // "A" differs in its DN 100 and brings DN 125; "B" agrees; "C" is new. PN 3 marks the
+    // supplier's attributes.
+    WriteFile(File("into.ptq"), Catalog(Material("A", Profile(11, kHundred)) + Material("B", Profile(11, kHundred))));
+    WriteFile(File("from.ptq"), Catalog(Material("A", Profile(11, kNinety) + Profile(12, kHundred), 3) +
+                                        Material("B", Profile(11, kHundred), 3) + Material("C")));
+
+    Result ano = Exec({"merge", File("into.ptq"), File("from.ptq"), "-o", File("ano.ptq")});
+    EXPECT_EQ(ano.status, 0) << ano.err;
+    EXPECT_EQ(ano.err, std::string(kQuestionA) + "-> Ano\n");
+    EXPECT_EQ(ano.out, File("ano.ptq").string() + ": 3 materials, 3 profiles; 1 new materials, 1 profiles added "
+                                                  "to existing ones\n");
+    const std::string kept = Exec({"export", File("ano.ptq")}).out;
+    EXPECT_EQ(Count(kept, "\"pnIndex\": 0,"), 3u) << "B agrees, so its PN 3 is dropped too";
+    EXPECT_EQ(Count(kept, "\"innerDiameter\": 100,"), 3u) << "DN 100 keeps INTO's value; DN 125 is added";
+
+    Result ne = Exec({"merge", File("into.ptq"), File("from.ptq"), "-o", File("ne.ptq"), "--answer", "ne"});
+    EXPECT_EQ(ne.status, 0) << ne.err;
+    EXPECT_EQ(ne.err, std::string(kQuestionA) + "-> Ne\n" + kSaveOffer);
+    const std::string taken = Exec({"export", File("ne.ptq")}).out;
+    EXPECT_EQ(Count(taken, "\"pnIndex\": 3,"), 1u);
+    EXPECT_EQ(Count(taken, "\"innerDiameter\": 100,"), 3u);
+    EXPECT_FALSE(fs::exists(File("data"))) << "the user catalog is never written";
+    EXPECT_EQ(ReadFile(File("into.ptq")),
+              Catalog(Material("A", Profile(11, kHundred)) + Material("B", Profile(11, kHundred))));
+
+    ::unsetenv("VELMORA_MACHINE_REGISTRY");
+    ::unsetenv("VELMORA_USER_REGISTRY");
+}
+
+TEST_F(Ptq, MergeForAllAsksOnceAndAFailedReadingWritesNothing)
+{
+    WriteFile(File("into.ptq"), Catalog(Material("A") + Material("B") + Material("C")));
+    WriteFile(File("from.ptq"), Catalog(Material("A", Profile(11, kHundred)) + Material("B", Profile(12, kHundred)) +
+                                        Material("C", Profile(13, kHundred))));
+    Result all = Exec({"merge", File("into.ptq"), File("from.ptq"), "-o", File("out.ptq"), "--answer=ne-vsem"});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(Count(all.err, "Přepsat materiál v projektu obecným?"), 1u) << all.err;
+    EXPECT_EQ(Count(all.err, "-> Ne všem\n"), 1u);
+    EXPECT_EQ(Count(all.err, "Uložit materiály?"), 1u);
+    EXPECT_EQ(Exec({"info", File("out.ptq")}).out, "version: 3\nmaterials: 3\nprofiles: 3\n");
+
+    Result vsem = Exec({"merge", File("into.ptq"), File("from.ptq"), "-o", File("out2.ptq"), "--answer", "ano-všem"});
+    EXPECT_EQ(Count(vsem.err, "-> Ano všem\n"), 1u) << vsem.err;
+    EXPECT_EQ(Count(vsem.err, "Uložit materiály?"), 0u);
+
+    WriteFile(File("truncated.ptq"), kExample.substr(0, 40));
+    Result failed = Exec({"merge", File("into.ptq"), File("truncated.ptq"), "-o", File("out.ptq")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Chyba při čtení ze souboru"), std::string::npos);
+    EXPECT_EQ(Exec({"info", File("out.ptq")}).out, "version: 3\nmaterials: 3\nprofiles: 3\n") << "left as it was";
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"merge", "a.ptq", "-o", "x"},
+             {"merge", "a.ptq", "b.ptq"},
+             {"merge", "a.ptq", "b.ptq", "c.ptq", "-o", "x"},
+             {"merge", "a.ptq", "b.ptq", "-o", "x", "--answer", "snad"},
+             {"merge", "a.ptq", "b.ptq", "-o", "x", "--answer"},
+             {"merge", "a.ptq", "-", "-o", "x"},
+             {"export", "a.ptq", "--answer", "ne"},
+         }) {
+        Result run = Exec(args);
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_NE(run.err.find("Try 'ptq --help'"), std::string::npos);
+    }
+    EXPECT_NE(Exec({"--help"}).out.find("merge INTO FROM -o OUT"), std::string::npos);
+}

@@ -34,8 +34,10 @@ int ReportIndexesOutsideTables(const CWexSezMaterialu& catalog)
     return warnings;
 }
 
-// Records whose name was already read are dropped by the reader. Each material carries the
-// position of the last record under its name, so a position no material holds was dropped.
+// A record whose name was already read is merged into the first one by the reader (asked
+// about when they differ, answered "Ano": the first one's values stay, sizes it lacked are
+// added). Each material carries the position of the last record under its name, so a
+// position no material holds was such a record.
 int ReportDroppedRecords(const CWexSezMaterialu& catalog)
 {
     std::int32_t records = 0;
@@ -43,7 +45,9 @@ int ReportDroppedRecords(const CWexSezMaterialu& catalog)
         records = std::max(records, material->m_nProjectIndex + 1);
     auto dropped = records - static_cast<std::int32_t>(catalog.m_materials.size());
     if (dropped > 0) {
-        Error(std::to_string(dropped) + " material record(s) repeat a name read before; the catalog keeps the first");
+        Error(std::to_string(dropped) +
+              " material record(s) repeat a name read before; the catalog keeps the first, with the sizes it lacked "
+              "added");
     }
     return dropped > 0 ? dropped : 0;
 }

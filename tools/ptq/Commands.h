@@ -11,3 +11,6 @@ int RunExport(const Options& options);
 int RunImport(const Options& options);
 // `services` counts the messages the reader shows: each is a correction it made.
 int RunCheck(const Options& options, const ConsoleWindowServices& services);
+// Reads options.from into options.input through the reconciliation, answering its questions
+// through `services`, and writes options.output.
+int RunMerge(const Options& options, ConsoleWindowServices& services);

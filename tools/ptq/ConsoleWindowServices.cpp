@@ -2,6 +2,29 @@
 
 #include "TextConvert.h"
 
+#include <algorithm>
+#include <bit>
+
+namespace {
+
+// The texts of the common buttons, as the program's message boxes label them.
+std::u16string CommonButtonText(int answer)
+{
+    switch (answer) {
+    case IDOK:
+        return u"OK";
+    case IDCANCEL:
+        return u"Storno";
+    case IDYES:
+        return u"Ano";
+    case IDNO:
+        return u"Ne";
+    }
+    return u"?";
+}
+
+} // namespace
+
 void ConsoleWindowServices::Print(const std::u16string& title, const std::u16string& text)
 {
     ++m_shown;
@@ -10,11 +33,21 @@ void ConsoleWindowServices::Print(const std::u16string& title, const std::u16str
     std::fflush(m_out);
 }
 
+void ConsoleWindowServices::PrintAnswer(const std::u16string& button)
+{
+    std::string line = "-> " + Utf16ToUtf8(button) + "\n";
+    std::fwrite(line.data(), 1, line.size(), m_out);
+    std::fflush(m_out);
+}
+
 int ConsoleWindowServices::ShowMessage(const std::u16string& text, const std::u16string& title, MessageIcon,
                                        MessageButtons buttons, MessageOwner)
 {
     Print(title, text);
-    return DefaultAnswer(buttons);
+    int answer = DefaultAnswer(buttons);
+    if (buttons == MessageButtons::YesNo && (m_yesNoAnswer == IDYES || m_yesNoAnswer == IDNO)) answer = m_yesNoAnswer;
+    if (buttons != MessageButtons::Ok) PrintAnswer(CommonButtonText(answer));
+    return answer;
 }
 
 int ConsoleWindowServices::ShowTaskDialog(const TaskDialogSpec& spec)
@@ -23,5 +56,18 @@ int ConsoleWindowServices::ShowTaskDialog(const TaskDialogSpec& spec)
     if (!text.empty() && !spec.content.empty()) text += u'\n';
     text += spec.content;
     Print(spec.title, text);
-    return DefaultAnswer(spec);
+
+    int answer = DefaultAnswer(spec);
+    auto pressed = std::find_if(spec.customButtons.begin(), spec.customButtons.end(),
+                                [this](const TaskDialogButton& b) { return b.id == m_customButton; });
+    if (m_customButton != 0 && pressed != spec.customButtons.end()) answer = m_customButton;
+
+    const auto buttons = spec.customButtons.size() + static_cast<std::size_t>(std::popcount(
+                                                         static_cast<unsigned>(spec.commonButtons)));
+    if (buttons > 1) {
+        auto custom = std::find_if(spec.customButtons.begin(), spec.customButtons.end(),
+                                   [answer](const TaskDialogButton& b) { return b.id == answer; });
+        PrintAnswer(custom != spec.customButtons.end() ? custom->text : CommonButtonText(answer));
+    }
+    return answer;
 }

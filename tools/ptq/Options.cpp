@@ -11,8 +11,27 @@ struct CommandName {
 };
 
 constexpr CommandName kCommands[] = {
-    {"info", Command::Info}, {"export", Command::Export}, {"import", Command::Import}, {"check", Command::Check},
+    {"info", Command::Info},   {"export", Command::Export}, {"import", Command::Import},
+    {"check", Command::Check}, {"merge", Command::Merge},
 };
+
+struct AnswerName {
+    std::string_view name;
+    int button;
+};
+
+// The buttons of the overwrite question, by the names --answer takes (with or without the
+// accent of "všem").
+constexpr AnswerName kAnswers[] = {
+    {"ano", 2}, {"ne", 4}, {"ano-vsem", 16}, {"ano-všem", 16}, {"ne-vsem", 32}, {"ne-všem", 32},
+};
+
+int ParseAnswer(std::string_view value)
+{
+    for (const auto& [name, button] : kAnswers)
+        if (value == name) return button;
+    throw UsageError("--answer takes ano, ne, ano-vsem or ne-vsem, not '" + std::string(value) + "'");
+}
 
 bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
@@ -42,6 +61,7 @@ Options ParseOptions(int argc, const char* const* argv)
 
     std::vector<std::string_view> files;
     bool optionsEnded = false;
+    bool answerGiven = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string_view arg = args[i];
         if (optionsEnded || arg == "-" || arg.empty() || arg.front() != '-') {
@@ -63,19 +83,36 @@ Options ParseOptions(int argc, const char* const* argv)
             }
             if (value.empty()) throw UsageError(std::string(arg) + " needs a file name");
             options.output = std::string(value);
+        } else if (arg == "--answer" || arg.starts_with("--answer=")) {
+            if (options.command != Command::Merge) throw UsageError(std::string(first) + " takes no --answer");
+            if (answerGiven) throw UsageError("--answer given twice");
+            answerGiven = true;
+            if (arg.starts_with("--answer=")) {
+                options.overwriteButton = ParseAnswer(arg.substr(9));
+            } else if (i + 1 < args.size()) {
+                options.overwriteButton = ParseAnswer(args[++i]);
+            } else {
+                throw UsageError("--answer needs ano, ne, ano-vsem or ne-vsem");
+            }
         } else {
             throw UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
 
     std::string name(first);
-    if (files.empty()) throw UsageError(name + " needs a file");
-    if (files.size() > 1) throw UsageError(name + " takes one file, not " + std::to_string(files.size()));
+    const std::size_t wanted = options.command == Command::Merge ? 2 : 1;
+    if (files.size() < wanted) throw UsageError(name + (wanted == 2 ? " needs two files" : " needs a file"));
+    if (files.size() > wanted)
+        throw UsageError(name + " takes " + (wanted == 2 ? "two files" : "one file") + ", not " +
+                         std::to_string(files.size()));
     options.input = std::string(files.front());
-    bool takesOutput = options.command == Command::Export || options.command == Command::Import;
+    if (wanted == 2) options.from = std::string(files[1]);
+    bool takesOutput = options.command == Command::Export || options.command == Command::Import ||
+                       options.command == Command::Merge;
     if (options.output && !takesOutput) throw UsageError(name + " takes no -o");
-    if (options.command == Command::Import && !options.output) throw UsageError("import needs -o FILE");
-    if (options.input == "-" && options.command != Command::Import)
+    if ((options.command == Command::Import || options.command == Command::Merge) && !options.output)
+        throw UsageError(name + " needs -o FILE");
+    if ((options.input == "-" || options.from == "-") && options.command != Command::Import)
         throw UsageError(name + " reads a catalog file, not standard input");
     return options;
 }
@@ -83,7 +120,8 @@ Options ParseOptions(int argc, const char* const* argv)
 std::string HelpText()
 {
     return R"(Usage: ptq COMMAND FILE [-o OUT]
-Inspect, check, export and build Velmora pipe-material catalog files (*.ptq).
+       ptq merge INTO FROM -o OUT [--answer ano|ne|ano-vsem|ne-vsem]
+Inspect, check, export, build and merge Velmora pipe-material catalog files (*.ptq).
 
 Commands:
   info FILE              print the catalog version, the number of materials and the
@@ -94,9 +132,19 @@ Commands:
                          the JSON is not valid
   check FILE             read the file with the program's own reader and report every
                          correction it makes and every failure it meets
+  merge INTO FROM -o OUT read INTO, then read FROM into the same catalog as the program
+                         merges a catalog file, and write the result to OUT. A material
+                         of FROM whose name INTO holds with other values raises the
+                         overwrite question: "ano" keeps INTO's material, "ne" takes
+                         FROM's drawing name, detail, manufacturer, roughness, flags, PN,
+                         SDR, shape and description format; sizes INTO lacks are added
+                         either way, and sizes both have keep INTO's values. Neither
+                         input is changed, and the user catalog is never written
 
 Options:
   -o, --output FILE      the file to write
+      --answer ANSWER    merge: the answer to every overwrite question: ano (the
+                         default), ne, ano-vsem or ne-vsem ("for all": asked once)
   -h, --help             show this help and exit
       --version          show the version and exit
 
@@ -119,7 +167,8 @@ JSON layout (export writes it, import reads it):
   ursMaterial and ursAssembly up to 10 characters. Unknown fields are errors.
 
 Messages the program shows go to standard error as "TITLE: TEXT"; questions take
-their default answer.
+their default answer (merge: as --answer says; "Uložit materiály?" is answered Ne),
+and each question is followed by the line "-> ANSWER".
 
 Exit status: 0 success (check: the whole file was read, corrections included),
 1 a file could not be read or written, or the JSON is not valid; 2 wrong usage.

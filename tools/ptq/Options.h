@@ -5,12 +5,16 @@
 #include <stdexcept>
 #include <string>
 
-enum class Command { Help, Version, Info, Export, Import, Check };
+enum class Command { Help, Version, Info, Export, Import, Check, Merge };
 
 struct Options {
     Command command = Command::Help;
     std::string input;                 // FILE, or IN.json ("-" = standard input)
     std::optional<std::string> output; // -o
+    std::string from;                  // merge: the catalog merged into `input`
+    // merge: the button pressed on every overwrite question (--answer): 2 "Ano", 4 "Ne",
+    // 16 "Ano všem", 32 "Ne všem".
+    int overwriteButton = 2;
 };
 
 // Wrong usage; main reports it and exits with status 2.

@@ -49,6 +49,8 @@ int Run(int argc, char** argv)
             return RunImport(options);
         case Command::Check:
             return RunCheck(options, services);
+        case Command::Merge:
+            return RunMerge(options, services);
         }
     } catch (const std::bad_alloc&) {
         std::fputs("ptq: out of memory\n", stderr);
