@@ -1,10 +1,10 @@
-// Helper of the Windows file tests: saves a catalog holding the material "Litina" to the file
-// named on the command line and is killed (exit code 77) once the new catalog is written and
-// flushed to the temporary file, just before it would replace the file. Exit code 1: the save
-// never got there.
+// Helper of the Windows catalog tests: saves a catalog holding the material "Litina" as the
+// user catalog (SaveToFile, folders from the registry) and is killed (exit code 77) once the
+// new catalog is written and flushed to the temporary file, just before it would take the
+// user catalog's place. Exit code 1: the save never got there.
 #include "CWexSezMaterialu.h"
-#include "CatalogFile.h"
 #include "CatalogFileIO.h"
+#include "ScriptedWindowServices.h"
 
 #include <windows.h>
 
@@ -12,36 +12,30 @@
 
 namespace {
 
-void Die()
+int Die()
 {
     TerminateProcess(GetCurrentProcess(), 77);
+    return FALSE;
 }
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
+int main()
 {
-    if (argc != 2) return 2;
     catalog_io::SystemCalls calls = catalog_io::RealSystemCalls();
-    calls.replaceFile = [](const wchar_t*, const wchar_t*, const wchar_t*) -> int {
-        Die();
-        return FALSE;
-    };
-    calls.moveFileEx = [](const wchar_t*, const wchar_t*, unsigned long) -> int {
-        Die();
-        return FALSE;
-    };
+    calls.replaceFile = [](const wchar_t*, const wchar_t*, const wchar_t*) { return Die(); };
+    calls.moveFileEx = [](const wchar_t*, const wchar_t*, unsigned long) { return Die(); };
     catalog_io::ScopedSystemCalls scope(calls);
-    try {
-        CWexSezMaterialu catalog;
-        auto material = std::make_unique<CWexMaterial>(&catalog, u"Litina", MaterialFilter{2, 1});
-        material->m_nDescMode = DescByDn;
-        material->m_nPN = 0;
-        material->m_nSDR = 0;
-        if (!material->AddProfile(11)) return 1;
-        catalog.Insert(std::move(material));
-        WriteCatalogFile(argv[1], catalog);
-    } catch (...) {
-    }
+    ScriptedWindowServices services;
+    ScopedWindowServices servicesScope(services);
+
+    CWexSezMaterialu catalog;
+    auto material = std::make_unique<CWexMaterial>(&catalog, u"Litina", MaterialFilter{2, 1});
+    material->m_nDescMode = DescByDn;
+    material->m_nPN = 0;
+    material->m_nSDR = 0;
+    if (!material->AddProfile(11)) return 1;
+    catalog.Insert(std::move(material));
+    catalog.SaveToFile();
     return 1;
 }

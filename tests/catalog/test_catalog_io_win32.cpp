@@ -1,5 +1,7 @@
 // The catalog files on Windows: the open without sharing (share mode 0) and the atomic
-// replacement (FlushFileBuffers, then ReplaceFileW or MoveFileExW), on the real file system.
+// replacement (FlushFileBuffers, then ReplaceFileW or MoveFileExW), on the real file system,
+// with every step after the temporary file failing in turn. Saves killed half way are in
+// test_catalog_files_win32.
 
 #include "CWexFileError.h"
 #include "CWexSezMaterialu.h"
@@ -37,30 +39,6 @@ Bytes CatalogBytes(const std::u16string& name)
     CWexSezMaterialu catalog;
     MakeCatalog(catalog, name);
     return WriteCatalog(catalog);
-}
-
-// Runs the helper that saves a catalog holding "Litina" to `target` and is killed before the
-// replacement; its exit code (77 when it was killed there).
-DWORD RunInterruptedSave(const fs::path& target)
-{
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    fs::path helper = fs::path(self).parent_path() / L"interrupted_save_win32.exe";
-    std::wstring command = L"\"" + helper.wstring() + L"\" \"" + target.wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(helper.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start the helper, error " << GetLastError();
-        return 0;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
 }
 
 class WindowsCatalogFiles : public ::testing::Test {
@@ -255,40 +233,6 @@ TEST_F(WindowsCatalogFiles, ReplaceThatLeavesTheTargetUnderTheBackupNamePutsItBa
     EXPECT_EQ(ReadBytes(m_target), target);
     // The older backup was overwritten by the move; the catalog itself is what counts.
     EXPECT_EQ(FolderContents(), (std::set<std::wstring>{L"Potrubi.ptq"}));
-}
-
-// The save dies (power cut, killed process) after the new catalog is written and flushed to
-// the temporary file, just before ReplaceFileW: a helper program beside this one does the save
-// and is killed there.
-TEST_F(WindowsCatalogFiles, SaveInterruptedAfterTheTemporaryFileIsWrittenLeavesThePreviousCatalog)
-{
-    Save(u"PVC");
-    Save(u"PE");
-    const Bytes target = ReadBytes(m_target);
-    const Bytes backup = ReadBytes(m_backup);
-
-    EXPECT_EQ(RunInterruptedSave(m_target), 77u);
-
-    EXPECT_EQ(ReadBytes(m_target), target);
-    EXPECT_EQ(ReadBytes(m_backup), backup);
-    // The interrupted save left its complete temporary file behind, nothing more.
-    std::set<std::wstring> names = FolderContents();
-    names.erase(L"Potrubi.ptq");
-    names.erase(L"Potrubi.ptq.bak");
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(ReadBytes(m_folder / *names.begin()), CatalogBytes(u"Litina"));
-
-    // The next save goes through as usual.
-    Save(u"Ocel");
-    EXPECT_EQ(ReadBytes(m_target), CatalogBytes(u"Ocel"));
-    EXPECT_EQ(ReadBytes(m_backup), target);
-}
-
-TEST_F(WindowsCatalogFiles, FirstSaveInterruptedBeforeTheMoveCreatesNoCatalog)
-{
-    EXPECT_EQ(RunInterruptedSave(m_target), 77u);
-    EXPECT_FALSE(fs::exists(m_target));
-    EXPECT_FALSE(fs::exists(m_backup));
 }
 
 } // namespace
