@@ -5,6 +5,7 @@
 #include "WindowServices.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,11 +77,16 @@ void CQyAcDialog::DDX_Radio(bool save, int firstId, int lastId, int& value)
         auto* button = GetDlgItemAs<QAbstractButton>(id);
         if (!button) continue;
         const bool checked = id - firstId == value;
-        if (!checked && button->isChecked() && button->autoExclusive()) {
-            // An auto-exclusive button cannot be unchecked directly.
+        QButtonGroup* group = button->group();
+        const bool inExclusiveGroup = group && group->exclusive();
+        if (!checked && button->isChecked() && (button->autoExclusive() || inExclusiveGroup)) {
+            // The checked button of an exclusive group cannot be unchecked directly.
+            const bool autoExclusive = button->autoExclusive();
+            if (inExclusiveGroup) group->setExclusive(false);
             button->setAutoExclusive(false);
             button->setChecked(false);
-            button->setAutoExclusive(true);
+            button->setAutoExclusive(autoExclusive);
+            if (inExclusiveGroup) group->setExclusive(true);
         } else {
             button->setChecked(checked);
         }

@@ -1,0 +1,82 @@
+#include "MatDlgTemplate.h"
+
+#include "MaterialListCtrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+QWidget* MakeControl(const TemplateControlSpec& spec)
+{
+    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
+    switch (spec.kind) {
+    case TemplateControl::Caption:
+    case TemplateControl::Label:
+        return new QLabel(text);
+    case TemplateControl::LabelRight: {
+        auto* label = new QLabel(text);
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        return label;
+    }
+    case TemplateControl::Check:
+        return new QCheckBox(text);
+    case TemplateControl::Radio:
+        return new QRadioButton(text);
+    case TemplateControl::Edit:
+        return new QLineEdit(text);
+    case TemplateControl::ListView:
+        return new CMaterialListCtrl;
+    case TemplateControl::DropDown: {
+        auto* combo = new QComboBox;
+        combo->setEditable(false);
+        return combo;
+    }
+    case TemplateControl::Button:
+        return new QPushButton(text);
+    case TemplateControl::DefaultButton: {
+        auto* button = new QPushButton(text);
+        button->setDefault(true);
+        return button;
+    }
+    case TemplateControl::GroupBox:
+        return new QGroupBox(text);
+    case TemplateControl::Frame: {
+        auto* frame = new QFrame;
+        frame->setFrameShape(QFrame::Box);
+        frame->setFrameShadow(QFrame::Plain);
+        QPalette palette = frame->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        frame->setPalette(palette);
+        return frame;
+    }
+    }
+    return new QWidget;
+}
+
+} // namespace
+
+void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> spec,
+                   const std::map<int, QWidget*>& premade)
+{
+    for (const TemplateControlSpec& s : spec) {
+        QWidget* control = nullptr;
+        if (auto it = premade.find(s.id); s.id != -1 && it != premade.end() && it->second) {
+            control = it->second;
+        } else {
+            control = MakeControl(s);
+        }
+        QRect du = s.du;
+        if (s.kind == TemplateControl::DropDown) du.setHeight(kDropDownClosedHeight);
+        dialog.AddControl(s.id, du, control, s.anchors);
+        // Group boxes and frames stand behind the controls placed over them.
+        if (s.kind == TemplateControl::GroupBox || s.kind == TemplateControl::Frame) control->lower();
+    }
+}
