@@ -145,4 +145,20 @@ private:
     CWexMaterial* SelectedMaterial() const;
     // "%" and "...": the fields show the selected material in `mode`.
     void StartEditingSelected(EditMode mode);
+
+public:
+    // Stores the price-list codes typed into edits 11081 and 11072 into the profile they are
+    // shown for (the tree-list's selected row). OK, showing another material and loading a
+    // catalog call it first, so a code typed into the selected row is never lost.
+    void CommitProfileCodes();
+
+private:
+    // --- Profile table helpers (QyDlgMatEditujProfiles.cpp) ----------------------------------------
+    TreeListItem* m_pCodesItem = nullptr;   // the row whose codes edits 11081 and 11072 show
+    CWexProfil* m_pCodesProfile = nullptr;  // that row's profile
+    void ShowProfileCodes(TreeListItem* item);
+    void OnProfileCodeEdited(int id, const QString& text);
+    void ConnectProfileCodeEdits();
+    void SortProfileRows();
+    CWexMaterial* CurrentListMaterial() const;
 };
