@@ -146,7 +146,7 @@ def check_versions(root, version):
 
 
 def check_lintian(deb):
-    result = run("lintian", "--fail-on", "error", "--no-tag-display-limit", deb)
+    result = run("lintian", "--fail-on", "error", "--tag-display-limit", "0", deb)
     if result.stdout.strip():
         print("lintian:\n" + result.stdout.rstrip())
     if result.returncode != 0 or re.search(r"^E: ", result.stdout, re.M):
