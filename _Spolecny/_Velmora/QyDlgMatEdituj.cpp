@@ -135,7 +135,12 @@ CQyDlgMatEdituj::CQyDlgMatEdituj(QWidget* parent)
     ConnectEditingControls();
 }
 
-CQyDlgMatEdituj::~CQyDlgMatEdituj() = default;
+CQyDlgMatEdituj::~CQyDlgMatEdituj()
+{
+    // The name edit loses the focus while the base dialog hides itself during destruction;
+    // its handler must not reach the members destroyed by then.
+    m_editName->blockSignals(true);
+}
 
 void CQyDlgMatEdituj::RegisterToolTips()
 {

@@ -26,6 +26,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -161,4 +162,13 @@ private:
     void ConnectProfileCodeEdits();
     void SortProfileRows();
     CWexMaterial* CurrentListMaterial() const;
+
+    // Storing the pending material (QyDlgMatEditujFields.cpp). False when refused with a
+    // message; a CWexException from the material passes on after everything was put back.
+    bool StoreNewMaterial();
+    bool StoreEditedMaterial();
+    // Copies of the source's profiles, with empty users lists, entered in `target`.
+    static void CopyProfilesInto(CWexMaterial& target, const CWexMaterial& source);
+    // Checks box `id` again when it was the last checked one of `ids` (with the balloon).
+    void KeepOneChecked(int id, const int* ids, std::size_t count);
 };

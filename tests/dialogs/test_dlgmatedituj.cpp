@@ -336,9 +336,11 @@ void TestDlgMatEdituj::enterAndEscapeWhileBrowsingCloseTheDialog()
 void TestDlgMatEdituj::enterAndEscapeWhileEditingEndThePendingMaterial()
 {
     OpenEditing e;
+    // Stored materials need a pressure class and SDR series the lists can show.
+    for (auto& [name, material] : e.dlg.m_workCatalog.m_materials) material->m_nPN = material->m_nSDR = 0;
     for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
         e.Click(IdcAddMaterial);
-        QTest::keyClicks(e.dlg.m_editName, QStringLiteral("Novy"));
+        QTest::keyClicks(e.dlg.m_editName, QStringLiteral("Novy %1").arg(key));
         QTest::keyClick(e.dlg.m_editName, Qt::Key(key));
         QVERIFY(e.dlg.isVisible());
         QCOMPARE(e.dlg.m_nEditMode, 0);
@@ -358,6 +360,7 @@ void TestDlgMatEdituj::enterAndEscapeWhileEditingEndThePendingMaterial()
 void TestDlgMatEdituj::enterOnAFocusedButtonStoresThePendingMaterial()
 {
     OpenEditing e;
+    for (auto& [name, material] : e.dlg.m_workCatalog.m_materials) material->m_nPN = material->m_nSDR = 0;
     e.Click(IdcEditMaterial);
     auto* cancelMaterial = e.dlg.GetDlgItemAs<QPushButton>(IdcCancelMaterial);
     auto* ok = e.dlg.GetDlgItemAs<QPushButton>(IDOK);
