@@ -268,7 +268,8 @@ void TestDlgMatEdituj::deleteRemovesTheMaterialAndShowsTheNextRow()
     QCOMPARE(e.dlg.m_nCurItem, 1);
     QCOMPARE(e.List().GetSelectedRow(), 1);
     QCOMPARE(EditText(e.dlg, IdcName), QStringLiteral("PVC"));
-    QCOMPARE(TreeTexts(e.Tree(), 1), QStringList({"DN 100", "DN 150"}));
+    // The editing dialog shows the DN label in its fifth column ("DN").
+    QCOMPARE(TreeTexts(e.Tree(), 4), QStringList({"DN 100", "DN 150"}));
     QVERIFY(e.List().hasFocus());
 
     // Deleting the last row selects the new last row.
