@@ -1,0 +1,164 @@
+// The program as a user starts it, with a settings file of its own: no catalog at all, the
+// first start (the standard catalog becomes the user catalog), a later start.
+
+#include "Application.h"
+#include "CatalogDialogTestSupport.h"
+#include "CatalogFile.h"
+#include "DialogTestSupport.h"
+#include "QyDlgMatEdituj.h"
+#include "ScriptedWindowServices.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace MatDlgId;
+
+namespace {
+
+// A per-user settings file naming an install folder and a data folder inside a fresh
+// temporary folder; the machine-wide file names nothing.
+struct Settings {
+    QTemporaryDir root;
+    QString install;
+    QString data;
+
+    Settings()
+    {
+        install = root.filePath(QStringLiteral("install"));
+        data = root.filePath(QStringLiteral("data"));
+        QDir().mkpath(install + QStringLiteral("/Velmora"));
+        QDir().mkpath(data);
+        QFile file(root.filePath(QStringLiteral("user.reg")));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                                      "[HKEY_CURRENT_USER\\Software\\Brevanti]\n"
+                                      "\"CommonInstallPath\"=\"%1\"\n"
+                                      "\"CommonDataPath\"=\"%2\"\n")
+                           .arg(install, data)
+                           .toUtf8());
+        }
+        qputenv("VELMORA_USER_REGISTRY", root.filePath(QStringLiteral("user.reg")).toLocal8Bit());
+        qputenv("VELMORA_MACHINE_REGISTRY", root.filePath(QStringLiteral("none.reg")).toLocal8Bit());
+    }
+    ~Settings()
+    {
+        qunsetenv("VELMORA_USER_REGISTRY");
+        qunsetenv("VELMORA_MACHINE_REGISTRY");
+    }
+    QString UserCatalog() const { return data + QStringLiteral("/Velmora/Potrubi.ptq"); }
+    QString StandardCatalog() const { return install + QStringLiteral("/Velmora/Potrubi_std.ptq"); }
+};
+
+// What the user saw in the editing dialog before closing it with `close`.
+struct Seen {
+    bool ran = false;
+    int listed = -1;
+    bool everythingChecked = false;
+};
+
+int RunProgram(ScriptedWindowServices& services, Seen& seen, std::function<void(CQyDlgMatEdituj&)> close)
+{
+    ApplicationHooks hooks;
+    hooks.windowServices = &services;
+    hooks.beforeEditing = [&seen, close](CQyDlgMatEdituj&) {
+        WhenModalShown([&seen, close](QWidget* modal) {
+            auto* dlg = qobject_cast<CQyDlgMatEdituj*>(modal);
+            if (!dlg) return;
+            seen.ran = true;
+            seen.listed = dlg->m_listMat->GetItemCount();
+            seen.everythingChecked = Button(*dlg, IdcFilterAll)->isChecked() && Button(*dlg, IdcGroupAll)->isChecked();
+            close(*dlg);
+        });
+    };
+    char name[] = "velmora";
+    char* argv[] = {name, nullptr};
+    return RunApplication(1, argv, hooks);
+}
+
+int CatalogSize(const QString& path)
+{
+    CWexSezMaterialu catalog;
+    ReadCatalogFile(std::filesystem::path(path.toStdString()), catalog);
+    return static_cast<int>(catalog.m_materials.size());
+}
+
+} // namespace
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutAnyCatalogTellsTwiceAndShowsAnEmptyList();
+    void firstStartMakesTheStandardCatalogTheUsersOwn();
+    void laterStartReadsTheUserCatalogSilently();
+};
+
+void TestApplication::withoutAnyCatalogTellsTwiceAndShowsAnEmptyList()
+{
+    Settings settings;
+    ScriptedWindowServices services;
+    Seen seen;
+    const int code = RunProgram(services, seen, [](CQyDlgMatEdituj& dlg) { QTest::keyClick(dlg.m_listMat, Qt::Key_Escape); });
+    QCOMPARE(code, 0);
+    QVERIFY(seen.ran);
+    QCOMPARE(seen.listed, 0);
+
+    const auto& prompts = services.Prompts();
+    QCOMPARE(prompts.size(), std::size_t(2));
+    QCOMPARE(QString::fromStdString(prompts[0].Text()), QStringLiteral("Nelze otevřít soubor:\n") + settings.UserCatalog());
+    QCOMPARE(prompts[0].Content(), std::string("Bude načten standardní soubor"));
+    QCOMPARE(QString::fromStdString(prompts[1].Text()), QStringLiteral("Nelze otevřít soubor:\n") + settings.StandardCatalog());
+    QCOMPARE(prompts[1].Content(), std::string("\nDoporučujeme přeinstalovat programMateriály potrubí"));
+    for (const RecordedPrompt& p : prompts) QCOMPARE(p.icon, MessageIcon::Error);
+    QVERIFY(!QFile::exists(settings.UserCatalog()));
+}
+
+void TestApplication::firstStartMakesTheStandardCatalogTheUsersOwn()
+{
+#ifndef VELMORA_STANDARD_CATALOG
+    QSKIP("The standard catalog is not built in this configuration");
+#else
+    Settings settings;
+    QVERIFY(QFile::copy(QStringLiteral(VELMORA_STANDARD_CATALOG), settings.StandardCatalog()));
+    const int standardSize = CatalogSize(settings.StandardCatalog());
+    QVERIFY(standardSize > 10);
+
+    ScriptedWindowServices services;
+    Seen seen;
+    const int code = RunProgram(services, seen, [](CQyDlgMatEdituj& dlg) { dlg.close(); });
+    QCOMPARE(code, 0);
+    QVERIFY(seen.ran);
+    QCOMPARE(seen.listed, standardSize);
+    QVERIFY(seen.everythingChecked);
+    QCOMPARE(services.Prompts().size(), std::size_t(1));
+    QCOMPARE(services.Prompts()[0].Content(), std::string("Bude načten standardní soubor"));
+
+    QVERIFY(QFile::exists(settings.UserCatalog()));
+    QCOMPARE(CatalogSize(settings.UserCatalog()), standardSize);
+#endif
+}
+
+void TestApplication::laterStartReadsTheUserCatalogSilently()
+{
+    Settings settings;
+    CWexSezMaterialu own;
+    FillCatalog(own, {{"A"}, {"B"}, {"C"}});
+    QDir().mkpath(settings.data + QStringLiteral("/Velmora"));
+    WriteCatalogFile(std::filesystem::path(settings.UserCatalog().toStdString()), own);
+
+    ScriptedWindowServices services;
+    Seen seen;
+    const int code = RunProgram(services, seen, [](CQyDlgMatEdituj& dlg) {
+        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+    });
+    QCOMPARE(code, 0);
+    QCOMPARE(seen.listed, 3);
+    QVERIFY(services.Prompts().empty());
+}
+
+QTEST_MAIN(TestApplication)
+#include "test_application.moc"
