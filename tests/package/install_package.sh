@@ -87,6 +87,9 @@ env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
 status=$?
 echo "first start and close took $((($(date +%s%N) - start) / 1000000)) ms"
 [ "$status" -eq 0 ] || { cat "$work/velmora.log"; fail "velmora ended with $status"; }
+# The first start says that it takes the standard catalog (the box, written to standard error).
+grep -q "Bude načten standardní soubor" "$work/velmora.log" ||
+    { cat "$work/velmora.log"; fail "no first-start message"; }
 
 if [ ! -f "$catalog" ]; then
     fail "the first start made no $catalog"
