@@ -26,6 +26,8 @@ cmake --build "$build_dir"
 # is used, and Wine is kept from offering to install Mono and Gecko.
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine.XXXXXX")
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The registry of this prefix is scratch: the tests may rewrite Software\Brevanti in it.
+export VELMORA_SCRATCH_REGISTRY=1
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true

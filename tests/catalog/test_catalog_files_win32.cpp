@@ -7,6 +7,7 @@
 #include "TextConvert.h"
 
 #include "CatalogTestSupport.h"
+#include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -64,32 +65,18 @@ Bytes CatalogBytes(const std::u16string& name)
 
 // Runs the helper beside this program, which saves a catalog holding "Litina" with SaveToFile
 // and is killed once the temporary file is written and flushed; its exit code (77 then).
-DWORD RunKilledSave()
+long RunKilledSave()
 {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path helper = fs::path(self).parent_path() / L"interrupted_save_win32.exe";
-    std::wstring command = L"\"" + helper.wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(helper.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start the helper, error " << GetLastError();
-        return 0;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    const fs::path helper = BesideThisProgram(L"interrupted_save_win32.exe");
+    return RunProgram(L"\"" + helper.wstring() + L"\"", false, helper);
 }
 
 class WindowsCatalog : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (!RegistryMayBeChanged()) GTEST_SKIP() << kScratchRegistryNote;
+        m_active = true;
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Brevanti");
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brevanti");
         m_root = fs::temp_directory_path() /
@@ -108,6 +95,7 @@ protected:
 
     void TearDown() override
     {
+        if (!m_active) return;
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brevanti");
         std::error_code ignored;
         fs::remove_all(m_root, ignored);
@@ -133,6 +121,7 @@ protected:
     }
 
     fs::path m_root, installFolder, dataFolder, userFile, backupFile;
+    bool m_active = false;
     ScriptedWindowServices services;
     ScopedWindowServices scope{services};
     CWexSezMaterialu catalog;
@@ -184,7 +173,7 @@ TEST_F(WindowsCatalog, SaveKilledAfterTheTemporaryFileIsWrittenLeavesTheUserCata
     SaveUserCatalog(u"PVC");
     ASSERT_EQ(ReadBytes(backupFile), CatalogBytes(u"PE"));
 
-    EXPECT_EQ(RunKilledSave(), 77u);
+    EXPECT_EQ(RunKilledSave(), 77);
 
     EXPECT_EQ(ReadBytes(userFile), CatalogBytes(u"PVC"));
     EXPECT_EQ(ReadBytes(backupFile), CatalogBytes(u"PE"));
@@ -207,7 +196,7 @@ TEST_F(WindowsCatalog, SaveKilledAfterTheTemporaryFileIsWrittenLeavesTheUserCata
 
 TEST_F(WindowsCatalog, FirstSaveKilledBeforeTheMoveLeavesNoUserCatalog)
 {
-    EXPECT_EQ(RunKilledSave(), 77u);
+    EXPECT_EQ(RunKilledSave(), 77);
     EXPECT_FALSE(fs::exists(userFile));
 
     // So the next start falls back to the standard catalog, as on a first start.

@@ -4,6 +4,8 @@
 #include "CWexFunkce.h"
 #include "CWexRegistry.h"
 
+#include "Win32TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -40,29 +42,9 @@ std::wstring Quote(const std::wstring& argument)
 }
 
 // Runs reg.exe with the arguments, its output discarded; its exit code (-1: not started).
-int RunReg(const std::wstring& arguments)
+long RunReg(const std::wstring& arguments)
 {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process{};
-    std::wstring command = L"reg.exe " + arguments;
-    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-    if (!started) return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    return RunProgram(L"reg.exe " + arguments, true);
 }
 
 const wchar_t* HiveKey(CWexRegistry::Hive hive)
@@ -78,6 +60,8 @@ class Win32Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (!RegistryMayBeChanged()) GTEST_SKIP() << kScratchRegistryNote;
+        m_active = true;
         DeleteKeys();
         wchar_t temp[MAX_PATH + 1] = {};
         ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
@@ -90,6 +74,7 @@ protected:
 
     void TearDown() override
     {
+        if (!m_active) return;
         DeleteKeys();
         fs::remove_all(m_root);
     }
@@ -119,6 +104,7 @@ protected:
     }
 
     fs::path m_root;
+    bool m_active = false;
 };
 
 using Hive = CWexRegistry::Hive;
