@@ -63,9 +63,9 @@ int MessagesToStandardError::ShowMessage(const std::u16string& text, const std::
     return IDNONE;
 }
 
-int MessagesToStandardError::ShowTaskDialog(const TaskDialogSpec& spec)
+int MessagesToStandardError::ShowTaskDialog(const TaskDialogSpec& request)
 {
-    WriteBox(spec.title, spec.mainInstruction, spec.content);
+    WriteBox(request.title, request.mainInstruction, request.content);
     return IDNONE;
 }
 

@@ -20,7 +20,7 @@ class MessagesToStandardError : public WindowServices {
 public:
     int ShowMessage(const std::u16string& text, const std::u16string& title, MessageIcon icon,
                     MessageButtons buttons, MessageOwner owner = MessageOwner::ActiveWindow) override;
-    int ShowTaskDialog(const TaskDialogSpec& spec) override;
+    int ShowTaskDialog(const TaskDialogSpec& request) override;
 };
 
 // The hooks of such a run, with `services` (which must outlive the run) in place of the boxes.

@@ -29,17 +29,17 @@ int ScriptedWindowServices::ShowMessage(const std::u16string& text, const std::u
     return prompt.answer;
 }
 
-int ScriptedWindowServices::ShowTaskDialog(const TaskDialogSpec& spec)
+int ScriptedWindowServices::ShowTaskDialog(const TaskDialogSpec& request)
 {
     RecordedPrompt prompt;
     prompt.kind = RecordedPrompt::Kind::TaskDialog;
-    prompt.title = spec.title;
-    prompt.text = spec.mainInstruction;
-    prompt.content = spec.content;
-    prompt.icon = spec.icon;
-    prompt.owner = spec.owner;
-    prompt.task = spec;
-    prompt.answer = NextAnswer(DefaultAnswer(spec));
+    prompt.title = request.title;
+    prompt.text = request.mainInstruction;
+    prompt.content = request.content;
+    prompt.icon = request.icon;
+    prompt.owner = request.owner;
+    prompt.task = request;
+    prompt.answer = NextAnswer(DefaultAnswer(request));
     m_prompts.push_back(prompt);
     return prompt.answer;
 }

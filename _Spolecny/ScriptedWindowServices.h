@@ -30,7 +30,7 @@ class ScriptedWindowServices : public WindowServices {
 public:
     int ShowMessage(const std::u16string& text, const std::u16string& title, MessageIcon icon,
                     MessageButtons buttons, MessageOwner owner = MessageOwner::ActiveWindow) override;
-    int ShowTaskDialog(const TaskDialogSpec& spec) override;
+    int ShowTaskDialog(const TaskDialogSpec& request) override;
 
     // Queues the answer to the next box.
     void QueueAnswer(int answer) { m_answers.push_back(answer); }

@@ -12,20 +12,20 @@ const std::u16string kOverwriteInstruction =
 
 int AskOverwriteMaterial(const std::u16string& content)
 {
-    TaskDialogSpec spec;
-    spec.title = kProgramTitle;
-    spec.mainInstruction = kOverwriteInstruction;
-    spec.content = content;
-    spec.icon = MessageIcon::Warning;
-    spec.commonButtons = 0;
+    TaskDialogSpec request;
+    request.title = kProgramTitle;
+    request.mainInstruction = kOverwriteInstruction;
+    request.content = content;
+    request.icon = MessageIcon::Warning;
+    request.commonButtons = 0;
     for (const auto& [code, text] : TaskButtonTexts) {
-        if (code & kOverwriteButtonMask) spec.customButtons.push_back({code, text});
+        if (code & kOverwriteButtonMask) request.customButtons.push_back({code, text});
     }
-    spec.defaultButton = spec.customButtons.front().id;
-    spec.owner = MessageOwner::ActiveWindow;
+    request.defaultButton = request.customButtons.front().id;
+    request.owner = MessageOwner::ActiveWindow;
 
     // Code 2 doubles as the platform's cancel code, so a dismissed dialog reports "Ano".
-    switch (GetWindowServices().ShowTaskDialog(spec)) {
+    switch (GetWindowServices().ShowTaskDialog(request)) {
     case 2:
         return kOverwriteYes;
     case 4:

@@ -42,13 +42,13 @@ int DefaultAnswer(MessageButtons buttons)
     return IDOK;
 }
 
-int DefaultAnswer(const TaskDialogSpec& spec)
+int DefaultAnswer(const TaskDialogSpec& request)
 {
-    if (spec.defaultButton != 0) return spec.defaultButton;
-    if (!spec.customButtons.empty()) return spec.customButtons.front().id;
-    if (spec.commonButtons & TaskButtonOk) return IDOK;
-    if (spec.commonButtons & TaskButtonYes) return IDYES;
-    if (spec.commonButtons & TaskButtonNo) return IDNO;
-    if (spec.commonButtons & TaskButtonCancel) return IDCANCEL;
+    if (request.defaultButton != 0) return request.defaultButton;
+    if (!request.customButtons.empty()) return request.customButtons.front().id;
+    if (request.commonButtons & TaskButtonOk) return IDOK;
+    if (request.commonButtons & TaskButtonYes) return IDYES;
+    if (request.commonButtons & TaskButtonNo) return IDNO;
+    if (request.commonButtons & TaskButtonCancel) return IDCANCEL;
     return IDOK;
 }

@@ -55,7 +55,7 @@ public:
 
     // A task dialog; returns the id of the pressed button, IDCANCEL when dismissed,
     // IDNONE when it cannot be shown.
-    virtual int ShowTaskDialog(const TaskDialogSpec& spec) = 0;
+    virtual int ShowTaskDialog(const TaskDialogSpec& request) = 0;
 };
 
 // The services in force. Without an installed implementation every box answers IDNONE.
@@ -77,7 +77,7 @@ private:
 
 // The answer a box gives when the user just presses Enter: its default button.
 int DefaultAnswer(MessageButtons buttons);
-int DefaultAnswer(const TaskDialogSpec& spec);
+int DefaultAnswer(const TaskDialogSpec& request);
 
 // The title under which the program asks and warns.
 inline const std::u16string kProgramTitle = u"Materiály potrubí";

@@ -72,10 +72,10 @@ int QtWindowServices::ShowMessage(const std::u16string& text, const std::u16stri
     return buttons == MessageButtons::Ok ? IDOK : IDCANCEL;
 }
 
-int QtWindowServices::ShowTaskDialog(const TaskDialogSpec& spec)
+int QtWindowServices::ShowTaskDialog(const TaskDialogSpec& request)
 {
     if (!CanShowBoxes()) return IDNONE;
-    CTaskDialog dialog(spec, OwnerWindow(spec.owner));
+    CTaskDialog dialog(request, OwnerWindow(request.owner));
     return dialog.exec();
 }
 

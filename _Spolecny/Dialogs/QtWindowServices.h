@@ -10,7 +10,7 @@ class QtWindowServices final : public WindowServices {
 public:
     int ShowMessage(const std::u16string& text, const std::u16string& title, MessageIcon icon,
                     MessageButtons buttons, MessageOwner owner = MessageOwner::ActiveWindow) override;
-    int ShowTaskDialog(const TaskDialogSpec& spec) override;
+    int ShowTaskDialog(const TaskDialogSpec& request) override;
 };
 
 // Installs the Qt window services for the rest of the process (the application calls it once

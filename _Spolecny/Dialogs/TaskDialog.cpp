@@ -21,9 +21,9 @@ QIcon MessageIconImage(MessageIcon icon)
     return {};
 }
 
-CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(parent)
+CTaskDialog::CTaskDialog(const TaskDialogSpec& request, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromStdU16String(spec.title));
+    setWindowTitle(QString::fromStdU16String(request.title));
     setModal(true);
 
     auto* outer = new QVBoxLayout(this);
@@ -39,7 +39,7 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(
     auto* panelRow = new QHBoxLayout(panel);
     panelRow->setContentsMargins(12, 12, 16, 16);
     panelRow->setSpacing(12);
-    const QIcon icon = MessageIconImage(spec.icon);
+    const QIcon icon = MessageIconImage(request.icon);
     if (!icon.isNull()) {
         auto* iconLabel = new QLabel(panel);
         iconLabel->setObjectName(QStringLiteral("taskIcon"));
@@ -49,8 +49,8 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(
     }
     auto* texts = new QVBoxLayout;
     texts->setSpacing(8);
-    if (!spec.mainInstruction.empty()) {
-        auto* instruction = new QLabel(QString::fromStdU16String(spec.mainInstruction), panel);
+    if (!request.mainInstruction.empty()) {
+        auto* instruction = new QLabel(QString::fromStdU16String(request.mainInstruction), panel);
         instruction->setObjectName(QStringLiteral("taskMainInstruction"));
         instruction->setTextFormat(Qt::PlainText);
         instruction->setWordWrap(true);
@@ -63,8 +63,8 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(
         instruction->setPalette(p);
         texts->addWidget(instruction);
     }
-    if (!spec.content.empty()) {
-        auto* content = new QLabel(QString::fromStdU16String(spec.content), panel);
+    if (!request.content.empty()) {
+        auto* content = new QLabel(QString::fromStdU16String(request.content), panel);
         content->setObjectName(QStringLiteral("taskContent"));
         content->setTextFormat(Qt::PlainText);
         content->setWordWrap(true);
@@ -81,14 +81,14 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& spec, QWidget* parent) : QDialog(
     m_buttonRow->addStretch();
     outer->addWidget(bar);
 
-    for (const TaskDialogButton& b : spec.customButtons) AddButton(b.id, QString::fromStdU16String(b.text));
-    if (spec.commonButtons & TaskButtonOk) AddButton(IDOK, QStringLiteral("OK"));
-    if (spec.commonButtons & TaskButtonYes) AddButton(IDYES, QStringLiteral("Ano"));
-    if (spec.commonButtons & TaskButtonNo) AddButton(IDNO, QStringLiteral("Ne"));
-    if (spec.commonButtons & TaskButtonCancel) AddButton(IDCANCEL, QStringLiteral("Storno"));
+    for (const TaskDialogButton& b : request.customButtons) AddButton(b.id, QString::fromStdU16String(b.text));
+    if (request.commonButtons & TaskButtonOk) AddButton(IDOK, QStringLiteral("OK"));
+    if (request.commonButtons & TaskButtonYes) AddButton(IDYES, QStringLiteral("Ano"));
+    if (request.commonButtons & TaskButtonNo) AddButton(IDNO, QStringLiteral("Ne"));
+    if (request.commonButtons & TaskButtonCancel) AddButton(IDCANCEL, QStringLiteral("Storno"));
     if (m_buttons.empty()) AddButton(IDOK, QStringLiteral("OK"));
 
-    QPushButton* defaultButton = Button(spec.defaultButton);
+    QPushButton* defaultButton = Button(request.defaultButton);
     if (!defaultButton) defaultButton = m_buttons.front().second;
     defaultButton->setDefault(true);
     defaultButton->setFocus(Qt::OtherFocusReason);

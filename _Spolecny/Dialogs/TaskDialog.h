@@ -17,7 +17,7 @@ class CTaskDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CTaskDialog(const TaskDialogSpec& spec, QWidget* parent = nullptr);
+    explicit CTaskDialog(const TaskDialogSpec& request, QWidget* parent = nullptr);
 
     // The button that answers `id`, or null (objectName "taskButton<id>").
     QPushButton* Button(int id) const;

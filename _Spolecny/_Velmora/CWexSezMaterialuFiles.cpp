@@ -14,13 +14,13 @@ namespace {
 
 void ShowCannotOpen(const std::u16string& path, const std::u16string& content)
 {
-    TaskDialogSpec spec;
-    spec.title = kProgramTitle;
-    spec.mainInstruction = u"Nelze otevřít soubor:\n" + path;
-    spec.content = content;
-    spec.icon = MessageIcon::Error;
-    spec.commonButtons = TaskButtonOk;
-    GetWindowServices().ShowTaskDialog(spec);
+    TaskDialogSpec request;
+    request.title = kProgramTitle;
+    request.mainInstruction = u"Nelze otevřít soubor:\n" + path;
+    request.content = content;
+    request.icon = MessageIcon::Error;
+    request.commonButtons = TaskButtonOk;
+    GetWindowServices().ShowTaskDialog(request);
 }
 
 void ShowFileError(const char16_t* text)

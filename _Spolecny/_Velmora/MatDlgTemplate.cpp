@@ -14,10 +14,10 @@
 
 namespace {
 
-QWidget* MakeControl(const TemplateControlSpec& spec)
+QWidget* MakeControl(const TemplateControlSpec& control)
 {
-    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(control.text ? control.text : "");
+    switch (control.kind) {
     case TemplateControl::Caption:
     case TemplateControl::Label:
         return new QLabel(text);
@@ -63,10 +63,10 @@ QWidget* MakeControl(const TemplateControlSpec& spec)
 
 } // namespace
 
-void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> spec,
+void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> controls,
                    const std::map<int, QWidget*>& premade)
 {
-    for (const TemplateControlSpec& s : spec) {
+    for (const TemplateControlSpec& s : controls) {
         QWidget* control = nullptr;
         if (auto it = premade.find(s.id); s.id != -1 && it != premade.end() && it->second) {
             control = it->second;

@@ -37,7 +37,7 @@ struct TemplateControlSpec {
 // the open list, which Qt draws as a popup of its own.
 inline constexpr int kDropDownClosedHeight = 14;
 
-// Creates the controls of `spec` in order on `dialog`. A control whose ID is in `premade` is
+// Creates `controls` in order on `dialog`. A control whose ID is in `premade` is
 // that widget (the validated edits a dialog constructs itself) instead of a new one.
-void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> spec,
+void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> controls,
                    const std::map<int, QWidget*>& premade = {});

@@ -16,15 +16,15 @@ namespace {
 // The overwrite question as the catalog asks it: four buttons of its own, "Ano" the default.
 TaskDialogSpec OverwriteQuestion()
 {
-    TaskDialogSpec spec;
-    spec.title = kProgramTitle;
-    spec.mainInstruction = u"Materiál, který je obsažen v projektu se liší od materiálu v obecném seznamu\n"
+    TaskDialogSpec request;
+    request.title = kProgramTitle;
+    request.mainInstruction = u"Materiál, který je obsažen v projektu se liší od materiálu v obecném seznamu\n"
                            u"Přepsat materiál v projektu obecným?";
-    spec.content = u"Materiál <PVC> se liší.";
-    spec.icon = MessageIcon::Warning;
-    spec.customButtons = {{2, u"Ano"}, {4, u"Ne"}, {16, u"Ano všem"}, {32, u"Ne všem"}};
-    spec.defaultButton = 2;
-    return spec;
+    request.content = u"Materiál <PVC> se liší.";
+    request.icon = MessageIcon::Warning;
+    request.customButtons = {{2, u"Ano"}, {4, u"Ne"}, {16, u"Ano všem"}, {32, u"Ne všem"}};
+    request.defaultButton = 2;
+    return request;
 }
 
 QPushButton* ButtonWithText(QWidget* dialog, const QString& text)
@@ -153,31 +153,31 @@ void TestWindowServices::taskDialogShowsItsTextsAsPlainTextWithIcon()
 
 void TestWindowServices::taskDialogWithoutCancelCannotBeDismissed()
 {
-    TaskDialogSpec spec;
-    spec.title = kProgramTitle;
-    spec.mainInstruction = u"Otázka";
-    spec.commonButtons = TaskButtonYes | TaskButtonNo;
-    spec.defaultButton = IDNO;
+    TaskDialogSpec request;
+    request.title = kProgramTitle;
+    request.mainInstruction = u"Otázka";
+    request.commonButtons = TaskButtonYes | TaskButtonNo;
+    request.defaultButton = IDNO;
     WhenModalShown([](QWidget* w) {
         QTest::keyClick(w->focusWidget(), Qt::Key_Escape);
         w->close();
         QVERIFY(w->isVisible());
         QTest::keyClick(w->focusWidget(), Qt::Key_Return);
     });
-    QCOMPARE(GetWindowServices().ShowTaskDialog(spec), int(IDNO));
+    QCOMPARE(GetWindowServices().ShowTaskDialog(request), int(IDNO));
 
-    spec.commonButtons = TaskButtonOk | TaskButtonCancel;
-    spec.defaultButton = 0;
+    request.commonButtons = TaskButtonOk | TaskButtonCancel;
+    request.defaultButton = 0;
     WhenModalShown([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
-    QCOMPARE(GetWindowServices().ShowTaskDialog(spec), int(IDCANCEL));
+    QCOMPARE(GetWindowServices().ShowTaskDialog(request), int(IDCANCEL));
 }
 
 void TestWindowServices::taskDialogWithoutButtonsOffersOk()
 {
-    TaskDialogSpec spec;
-    spec.mainInstruction = u"Hotovo";
+    TaskDialogSpec request;
+    request.mainInstruction = u"Hotovo";
     WhenModalShown([](QWidget* w) { Perform(w, Gesture::Click, QStringLiteral("OK")); });
-    QCOMPARE(GetWindowServices().ShowTaskDialog(spec), int(IDOK));
+    QCOMPARE(GetWindowServices().ShowTaskDialog(request), int(IDOK));
 }
 
 void TestWindowServices::messageBoxAnswers_data()

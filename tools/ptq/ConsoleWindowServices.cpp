@@ -50,24 +50,24 @@ int ConsoleWindowServices::ShowMessage(const std::u16string& text, const std::u1
     return answer;
 }
 
-int ConsoleWindowServices::ShowTaskDialog(const TaskDialogSpec& spec)
+int ConsoleWindowServices::ShowTaskDialog(const TaskDialogSpec& request)
 {
-    std::u16string text = spec.mainInstruction;
-    if (!text.empty() && !spec.content.empty()) text += u'\n';
-    text += spec.content;
-    Print(spec.title, text);
+    std::u16string text = request.mainInstruction;
+    if (!text.empty() && !request.content.empty()) text += u'\n';
+    text += request.content;
+    Print(request.title, text);
 
-    int answer = DefaultAnswer(spec);
-    auto pressed = std::find_if(spec.customButtons.begin(), spec.customButtons.end(),
+    int answer = DefaultAnswer(request);
+    auto pressed = std::find_if(request.customButtons.begin(), request.customButtons.end(),
                                 [this](const TaskDialogButton& b) { return b.id == m_customButton; });
-    if (m_customButton != 0 && pressed != spec.customButtons.end()) answer = m_customButton;
+    if (m_customButton != 0 && pressed != request.customButtons.end()) answer = m_customButton;
 
-    const auto buttons = spec.customButtons.size() + static_cast<std::size_t>(std::popcount(
-                                                         static_cast<unsigned>(spec.commonButtons)));
+    const auto buttons = request.customButtons.size() + static_cast<std::size_t>(std::popcount(
+                                                         static_cast<unsigned>(request.commonButtons)));
     if (buttons > 1) {
-        auto custom = std::find_if(spec.customButtons.begin(), spec.customButtons.end(),
+        auto custom = std::find_if(request.customButtons.begin(), request.customButtons.end(),
                                    [answer](const TaskDialogButton& b) { return b.id == answer; });
-        PrintAnswer(custom != spec.customButtons.end() ? custom->text : CommonButtonText(answer));
+        PrintAnswer(custom != request.customButtons.end() ? custom->text : CommonButtonText(answer));
     }
     return answer;
 }

@@ -13,7 +13,7 @@ public:
 
     int ShowMessage(const std::u16string& text, const std::u16string& title, MessageIcon icon,
                     MessageButtons buttons, MessageOwner owner) override;
-    int ShowTaskDialog(const TaskDialogSpec& spec) override;
+    int ShowTaskDialog(const TaskDialogSpec& request) override;
 
     // Task dialogs that offer a custom button with this id answer with it instead of their
     // default (0: the default).
