@@ -140,6 +140,9 @@ CQyDlgMatEdituj::~CQyDlgMatEdituj()
     // The name edit loses the focus while the base dialog hides itself during destruction;
     // its handler must not reach the members destroyed by then.
     m_editName->blockSignals(true);
+    // The working copy's users lists name the slots of the caller's records (OK and Cancel
+    // empty them too): a dialog that ends any other way must not null those slots either.
+    m_workCatalog.ClearUsers();
 }
 
 void CQyDlgMatEdituj::RegisterToolTips()

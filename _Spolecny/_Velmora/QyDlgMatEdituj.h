@@ -137,6 +137,13 @@ protected:
     bool ChooseCatalogFile(QFileDialog& dialog);
     void OnLoadStandard(); // "Načíst standardní..." 11056
     void OnOnlineHelp();   // "?" 11050
+    // "Vymazat stávající" and Yes before a load: every row of the list and the profile table
+    // goes, then every material of the working catalog that is not in use (a material stays
+    // while a host points at it or at one of its profiles).
+    void ClearWorkingCatalog();
+    // After a load, failed or not: the working catalog counts as changed and the list shows
+    // every material.
+    void ShowLoadedCatalog();
 
 private:
     void CreateTemplate503();     // QyDlgMatEditujTemplate.cpp

@@ -342,7 +342,12 @@ void CQyDlgMatVyber::OnEditingButton()
         PaintFreeze freeze{m_listMat, m_treeProf};
         CQyDlgMatEdituj editing;
         result = editing.RunEditing(m_pCatalog, m_filter);
-        if (result == IDOK) FillMaterialList(MaterialFilter{GroupAll, PurposeAll});
+        if (result == IDOK) {
+            // The profile rows name the replaced records; an emptied catalog lists no
+            // material that would refill them.
+            m_treeProf->DeleteAllItems();
+            FillMaterialList(MaterialFilter{GroupAll, PurposeAll});
+        }
     }
     if (result == -1) {
         GetWindowServices().ShowMessage(u"Nelze otevřít dialog editace materiálů - neznámá chyba", kProgramTitle,

@@ -95,6 +95,7 @@ private slots:
     void withoutAnyCatalogTellsTwiceAndShowsAnEmptyList();
     void firstStartMakesTheStandardCatalogTheUsersOwn();
     void laterStartReadsTheUserCatalogSilently();
+    void materialAddedWithTwoProfilesIsThereAtTheNextStart();
 };
 
 void TestApplication::withoutAnyCatalogTellsTwiceAndShowsAnEmptyList()
@@ -158,6 +159,46 @@ void TestApplication::laterStartReadsTheUserCatalogSilently()
     QCOMPARE(code, 0);
     QCOMPARE(seen.listed, 3);
     QVERIFY(services.Prompts().empty());
+}
+
+void TestApplication::materialAddedWithTwoProfilesIsThereAtTheNextStart()
+{
+    Settings settings;
+    CWexSezMaterialu own;
+    FillCatalog(own, {{"A", 3, 31, {11}}});
+    QDir().mkpath(settings.data + QStringLiteral("/Velmora"));
+    WriteCatalogFile(std::filesystem::path(settings.UserCatalog().toStdString()), own);
+
+    // The user adds a material, gives it two sizes with the profile table's "+" and accepts.
+    ScriptedWindowServices services;
+    Seen seen;
+    int code = RunProgram(services, seen, [](CQyDlgMatEdituj& dlg) {
+        QTest::mouseClick(Button(dlg, IdcAddMaterial), Qt::LeftButton);
+        QTest::keyClicks(dlg.GetDlgItemAs<QLineEdit>(IdcName), QStringLiteral("Nova trubka"));
+        QTest::mouseClick(Button(dlg, IdcSaveMaterial), Qt::LeftButton);
+        QTest::mouseClick(Button(dlg, IdcAddProfile), Qt::LeftButton);
+        QTest::mouseClick(Button(dlg, IdcAddProfile), Qt::LeftButton);
+        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+    });
+    QCOMPARE(code, 0);
+    QCOMPARE(seen.listed, 1);
+    QVERIFY(services.Prompts().empty());
+
+    // The next start lists it with its two sizes.
+    ScriptedWindowServices again;
+    Seen seenAgain;
+    QStringList listed;
+    int sizes = -1;
+    code = RunProgram(again, seenAgain, [&](CQyDlgMatEdituj& dlg) {
+        listed = ListedNames(*dlg.m_listMat);
+        ClickRow(*dlg.m_listMat, static_cast<int>(listed.indexOf(QStringLiteral("Nova trubka"))));
+        sizes = dlg.m_treeProf->GetCount();
+        QTest::mouseClick(Button(dlg, IDCANCEL), Qt::LeftButton);
+    });
+    QCOMPARE(code, 0);
+    QCOMPARE(listed, QStringList({"A", "Nova trubka"}));
+    QCOMPARE(sizes, 2);
+    QVERIFY(again.Prompts().empty());
 }
 
 QTEST_MAIN(TestApplication)

@@ -408,6 +408,7 @@ void TestDlgMatEdituj::runEditingWorksOnACopy()
         if (!d) return;
         listed = ListedNames(*d->m_listMat);
         QTest::mouseClick(d->GetDlgItemAs<QAbstractButton>(IdcDeleteMaterial), Qt::LeftButton);
+        services.QueueAnswer(IDNO); // "Uložit provedené změny do souboru?"
         QTest::keyClick(d->m_listMat, Qt::Key_Escape);
     });
     QCOMPARE(dlg.RunEditing(&catalog, {GroupBuildingServices, PurposeGas}), int(IDCANCEL));

@@ -3,6 +3,7 @@
 // clicks), the editing button and help.
 
 #include "CatalogDialogTestSupport.h"
+#include "CatalogSettingsTestSupport.h"
 #include "DialogTestSupport.h"
 #include "QyDlgMatEdituj.h"
 #include "QyDlgMatVyber.h"
@@ -88,6 +89,7 @@ private slots:
     void runSelectionIsTheHostsEntry();
     void editingButtonReturningOkListsEveryMaterial();
     void editingButtonCancelledLeavesTheList();
+    void editingButtonShowsTheAcceptedWork();
     void helpOpensTheHelpPage();
     void textTooLongForTheListIsReportedOnce();
     void listModelPassesTheModelTester();
@@ -356,6 +358,43 @@ void TestDlgMatVyber::editingButtonCancelledLeavesTheList()
     QTest::mouseClick(Button(s.dlg, IdcEditingButton), Qt::LeftButton);
     QCOMPARE(s.LastPrompt(), std::string("Nelze otevřít dialog editace materiálů - neznámá chyba"));
     QCOMPARE(s.services.Prompts().back().icon, MessageIcon::Error);
+}
+
+void TestDlgMatVyber::editingButtonShowsTheAcceptedWork()
+{
+    TempCatalogSettings settings;
+    OpenSelection s;
+    ClickRow(s.List(), s.RowOf("dub"));
+    QCOMPARE(s.Tree().GetCount(), 3);
+    // In the editing dialog: delete the first `count` listed materials, then OK.
+    auto deleteThenOk = [](int count) {
+        return [count](QWidget* modal) {
+            auto* editing = qobject_cast<CQyDlgMatEdituj*>(modal);
+            if (!editing) return;
+            for (int i = 0; i < count; ++i) {
+                ClickRow(*editing->m_listMat, 0);
+                QTest::mouseClick(Button(*editing, IdcDeleteMaterial), Qt::LeftButton);
+            }
+            QTest::mouseClick(Button(*editing, IDOK), Qt::LeftButton);
+        };
+    };
+    WhenModalShown(deleteThenOk(1));
+    QTest::mouseClick(Button(s.dlg, IdcEditingButton), Qt::LeftButton);
+    QCOMPARE(ListedNames(s.List()), QStringList({"dub", "čáp"}));
+    QCOMPARE(CatalogFileNames(settings.UserCatalog()), QStringList({"dub", "čáp"}));
+    QCOMPARE(EditText(s.dlg, IdcName), QStringLiteral("dub"));
+    QCOMPARE(s.Tree().GetCount(), 3);
+    QCOMPARE(static_cast<CWexProfil*>(s.Tree().GetItemData(s.Tree().GetRootItem())),
+             s.catalog.Find(u"dub")->m_profiles.begin()->second.get());
+
+    // Everything deleted: no row is left naming a record of the replaced catalog.
+    WhenModalShown(deleteThenOk(2));
+    QTest::mouseClick(Button(s.dlg, IdcEditingButton), Qt::LeftButton);
+    QVERIFY(s.catalog.m_materials.empty());
+    QCOMPARE(s.List().GetItemCount(), 0);
+    QCOMPARE(s.Tree().GetCount(), 0);
+    QCOMPARE(s.dlg.m_nCurItem, -1);
+    QVERIFY(s.services.Prompts().empty());
 }
 
 void TestDlgMatVyber::helpOpensTheHelpPage()
