@@ -76,8 +76,10 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const
     return target.parent_path() / name;
 }
 
+// Creates a new temporary file beside `target`. A refusal is `cause` for `target`: the new
+// catalog's file cannot be opened, while the backup's copy is a failure to write.
 int CreateTemporary(const std::filesystem::path& target, const char* what, mode_t mode,
-                    std::filesystem::path& created)
+                    std::filesystem::path& created, Cause cause = Cause::OpenFailed)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = TemporaryBeside(target, what);
@@ -86,9 +88,9 @@ int CreateTemporary(const std::filesystem::path& target, const char* what, mode_
             created = candidate;
             return fd;
         }
-        if (errno != EEXIST && errno != EINTR) throw CWexFileError(Cause::OpenFailed, target, errno);
+        if (errno != EEXIST && errno != EINTR) throw CWexFileError(cause, target, errno);
     }
-    throw CWexFileError(Cause::OpenFailed, target, EEXIST);
+    throw CWexFileError(cause, target, EEXIST);
 }
 
 void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::filesystem::path& path)
@@ -131,17 +133,48 @@ void CopyInto(int source, const std::filesystem::path& sourcePath, int dest, con
     }
 }
 
-// Makes the rename durable. File systems that cannot sync a folder say so with EINVAL;
-// there the rename is as durable as they make it.
-void SyncFolder(const std::filesystem::path& folder, const std::filesystem::path& target)
+// The folder is opened before anything in it is replaced, so that a folder that cannot be
+// opened fails the save while the target is still untouched.
+int OpenFolder(const std::filesystem::path& folder, const std::filesystem::path& target)
 {
-    int fd = Sys().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    int fd;
+    do {
+        fd = Sys().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) throw CWexFileError(Cause::WriteFailed, target, errno, "složka");
-    int result = Sys().fsync(fd);
-    int error = errno;
-    Sys().close(fd);
-    if (result != 0 && error != EINVAL && error != ENOTSUP)
-        throw CWexFileError(Cause::WriteFailed, target, error, "složka");
+    return fd;
+}
+
+// Makes the renames in the folder durable; 0 or the error. File systems that cannot sync a
+// folder say so with EINVAL; there a rename is as durable as they make it.
+int SyncFolder(int folder)
+{
+    if (Sys().fsync(folder) == 0) return 0;
+    const int error = errno;
+    return error == EINVAL || error == ENOTSUP ? 0 : error;
+}
+
+// Removes the temporary files of saves that were killed half way: names this layer gives to
+// the temporary files of `target` and of its backup, which nobody holds locked any more. Only
+// called while the target's lock is held, so no other save of the same target is running;
+// a file whose lock is taken (a backup link of the very file being replaced) stays.
+void RemoveAbandonedTemporaries(const std::filesystem::path& target, const std::filesystem::path& backup)
+{
+    const std::string newPrefix = "." + target.filename().string() + ".new.";
+    const std::string backupPrefix = backup.empty() ? newPrefix : "." + backup.filename().string() + ".bak.";
+    std::error_code error;
+    std::filesystem::directory_iterator entries(target.parent_path(), error);
+    if (error) return;
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (!(name.starts_with(newPrefix) || name.starts_with(backupPrefix)) || !name.ends_with(".tmp")) continue;
+        int fd = Sys().open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+        if (fd < 0) continue;
+        struct stat info {};
+        if (Sys().fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && Sys().flock(fd, LOCK_EX | LOCK_NB) == 0)
+            Sys().unlink(entry.path().c_str());
+        Sys().close(fd);
+    }
 }
 
 } // namespace
@@ -211,12 +244,16 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const st
         struct stat info {};
         m_existing = OpenLocked(m_target, O_RDONLY, info);
         mode = info.st_mode & 07777;
+        m_mode = mode;
     } catch (const CWexFileError& e) {
         // A target that does not exist yet is simply created.
         if (e.GetCause() != Cause::OpenFailed || e.SystemError() != ENOENT) throw;
     }
+    if (m_existing != kNoHandle) RemoveAbandonedTemporaries(m_target, m_backup);
     try {
         m_file = CreateTemporary(m_target, "new", mode, m_temporary);
+        // Locked while it is written: a save that dies leaves a file nobody holds, which the
+        // next save of the same target removes.
         Sys().flock(m_file, LOCK_EX | LOCK_NB);
     } catch (...) {
         Discard();
@@ -233,6 +270,8 @@ void AtomicFileWriter::Discard() noexcept
 {
     if (m_file != kNoHandle) Sys().close(m_file);
     m_file = kNoHandle;
+    if (m_folder != kNoHandle) Sys().close(m_folder);
+    m_folder = kNoHandle;
     if (!m_committed && !m_temporary.empty()) Sys().unlink(m_temporary.c_str());
     if (!m_backupTemporary.empty()) Sys().unlink(m_backupTemporary.c_str());
     m_temporary.clear();
@@ -247,37 +286,65 @@ void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
     WriteAll(m_file, data, size, m_target);
 }
 
+void AtomicFileWriter::KeepBackup()
+{
+    // The backup appears under its name in one rename, so an old .bak is never half
+    // replaced. A hard link costs nothing; where links are not possible, copy.
+    std::filesystem::path linkName = TemporaryBeside(m_backup, "bak");
+    if (Sys().link(m_target.c_str(), linkName.c_str()) == 0) {
+        m_backupTemporary = linkName;
+    } else {
+        int copy = CreateTemporary(m_backup, "bak", m_mode, m_backupTemporary, Cause::WriteFailed);
+        try {
+            CopyInto(m_existing, m_target, copy, m_backup);
+        } catch (...) {
+            Sys().close(copy);
+            throw;
+        }
+        SyncAndClose(copy, m_backup);
+    }
+    if (Sys().rename(m_backupTemporary.c_str(), m_backup.c_str()) != 0)
+        throw CWexFileError(Cause::WriteFailed, m_backup, errno);
+    m_backupTemporary.clear();
+    m_backupKept = true;
+}
+
+void AtomicFileWriter::PutBackPrevious() noexcept
+{
+    if (m_existing == kNoHandle) {
+        // There was no file before this save.
+        Sys().unlink(m_target.c_str());
+        return;
+    }
+    // The backup is the previous file itself (a link, or a synced copy): renamed back, it
+    // needs no new write that the failing disk would have to keep. A link gives the backup
+    // its name again; a copy cannot be made safely now, and the next save makes one.
+    if (!m_backupKept || Sys().rename(m_backup.c_str(), m_target.c_str()) != 0) return;
+    std::filesystem::path linkName = TemporaryBeside(m_backup, "bak");
+    if (Sys().link(m_target.c_str(), linkName.c_str()) == 0 && Sys().rename(linkName.c_str(), m_backup.c_str()) != 0)
+        Sys().unlink(linkName.c_str());
+}
+
 void AtomicFileWriter::Commit()
 {
     if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
     SyncAndClose(m_file, m_target);
+    m_folder = OpenFolder(m_target.parent_path(), m_target);
 
-    if (m_existing != kNoHandle && !m_backup.empty()) {
-        // The backup appears under its name in one rename, so an old .bak is never half
-        // replaced. A hard link costs nothing; where links are not possible, copy.
-        std::filesystem::path linkName = TemporaryBeside(m_backup, "bak");
-        if (Sys().link(m_target.c_str(), linkName.c_str()) == 0) {
-            m_backupTemporary = linkName;
-        } else {
-            int copy = CreateTemporary(m_backup, "bak", 0666, m_backupTemporary);
-            try {
-                CopyInto(m_existing, m_target, copy, m_backup);
-            } catch (...) {
-                Sys().close(copy);
-                throw;
-            }
-            SyncAndClose(copy, m_backup);
-        }
-        if (Sys().rename(m_backupTemporary.c_str(), m_backup.c_str()) != 0)
-            throw CWexFileError(Cause::WriteFailed, m_backup, errno);
-        m_backupTemporary.clear();
-    }
+    if (m_existing != kNoHandle && !m_backup.empty()) KeepBackup();
 
     if (Sys().rename(m_temporary.c_str(), m_target.c_str()) != 0)
         throw CWexFileError(Cause::WriteFailed, m_target, errno);
     m_committed = true;
     m_temporary.clear();
-    SyncFolder(m_target.parent_path(), m_target);
+    if (const int error = SyncFolder(m_folder); error != 0) {
+        // Whether the new name survives a crash is unknown: the save has failed, and a failed
+        // save leaves the previous file in place, as every earlier step does.
+        PutBackPrevious();
+        SyncFolder(m_folder);
+        Discard();
+        throw CWexFileError(Cause::WriteFailed, m_target, error, "složka");
+    }
     Discard();
 }
 

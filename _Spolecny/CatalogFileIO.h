@@ -108,11 +108,20 @@ public:
     // Throws CWexFileError (WriteFailed).
     void Write(const std::uint8_t* data, std::size_t size) override;
     // Syncs the temporary file, keeps the backup, renames over the target and syncs the
-    // folder. Throws CWexFileError (WriteFailed); up to the rename the target is untouched.
+    // folder. Throws CWexFileError (WriteFailed); a failed commit leaves the previous target
+    // (also when only the folder sync after the rename fails: it is put back from the backup,
+    // or removed when there was none; without a backup path the new file stays there).
     void Commit();
 
 private:
     void Discard() noexcept;
+#ifndef _WIN32
+    void KeepBackup();
+    void PutBackPrevious() noexcept;
+    NativeHandle m_folder = -1; // the target's folder, open for its sync
+    bool m_backupKept = false;
+    mode_t m_mode = 0666; // the replaced target's permission bits, also for a copied backup
+#endif
 
     std::filesystem::path m_target;
     std::filesystem::path m_backup;

@@ -59,10 +59,10 @@ inline Bytes WriteCatalog(CWexSezMaterialu& catalog, bool projectMode = false, i
 
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
         std::random_device random;
-        m_path = std::filesystem::temp_directory_path() /
+        m_path = base /
                  ("velmora-test-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(m_path);
     }
