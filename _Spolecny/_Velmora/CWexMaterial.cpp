@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -148,6 +149,37 @@ void CWexMaterial::ApplyForm(const ShownMaterial& form)
 
     double roughness = form.roughnessValue;
     if (roughness == kRoughnessFromText) roughness = ParseLeadingNumber(form.roughness).value_or(0.0);
+    // A roughness beyond the stored float's range would be kept as infinity.
+    if (!(std::fabs(roughness) <= std::numeric_limits<float>::max()))
+        throw CWexException("Zadání mimo rozsah", __LINE__, kSource);
+
+    // The description settings go first, with the labels they give: a form whose labels
+    // cannot be built (a size too large for the chosen format) takes nothing, so that no
+    // profile is left with a label the next reading of the file could not build either.
+    const bool inner = form.diameterKind != 0;
+    const bool relabel = form.descMode != m_nDescMode || inner != m_bInnerDiameter ||
+                         form.prefix != std::u16string(m_szPrefix) || form.suffix != std::u16string(m_szSuffix);
+    if (relabel) {
+        const std::int32_t oldMode = m_nDescMode;
+        const bool oldInner = m_bInnerDiameter;
+        const std::u16string oldPrefix = m_szPrefix;
+        const std::u16string oldSuffix = m_szSuffix;
+        m_nDescMode = form.descMode;
+        m_bInnerDiameter = inner;
+        StoreAffix(m_szPrefix, form.prefix);
+        StoreAffix(m_szSuffix, form.suffix);
+        try {
+            UpdateAllLabels();
+        } catch (...) {
+            m_nDescMode = oldMode;
+            m_bInnerDiameter = oldInner;
+            StoreAffix(m_szPrefix, oldPrefix);
+            StoreAffix(m_szSuffix, oldSuffix);
+            UpdateAllLabels();
+            throw;
+        }
+    }
+
     m_fRoughness = static_cast<float>(roughness);
     m_strDrawingName = form.popis;
     m_strManufacturer = form.manufacturer;
@@ -157,15 +189,6 @@ void CWexMaterial::ApplyForm(const ShownMaterial& form)
     m_nShape = static_cast<std::uint32_t>(form.shape);
     m_nGroup = form.filter.group;
     m_nPurposes = form.filter.purposes;
-
-    const bool inner = form.diameterKind != 0;
-    const bool relabel = form.descMode != m_nDescMode || inner != m_bInnerDiameter ||
-                         form.prefix != std::u16string(m_szPrefix) || form.suffix != std::u16string(m_szSuffix);
-    m_nDescMode = form.descMode;
-    m_bInnerDiameter = inner;
-    StoreAffix(m_szPrefix, form.prefix);
-    StoreAffix(m_szSuffix, form.suffix);
-    if (relabel) UpdateAllLabels();
     SetModified();
 }
 

@@ -8,6 +8,7 @@
 #include "CWexMaterial.h"
 #include "CWexProfil.h"
 #include "CheckedEdit.h"
+#include "InputChecks.h"
 #include "QyDlgMatPopis.h"
 #include "TextConvert.h"
 #include "WindowServices.h"
@@ -15,7 +16,6 @@
 #include <QAbstractButton>
 
 #include <memory>
-#include <regex>
 
 using namespace MatDlgId;
 
@@ -55,8 +55,7 @@ void ShowStoreMessage(const char16_t* text, MessageIcon icon)
 
 bool CQyDlgMatEdituj::IsValidRoughness(const std::wstring& text)
 {
-    static const std::wregex decimal(L"^[+-]?([0-9]*[.])?[0-9]+$");
-    if (!std::regex_match(text, decimal)) return false;
+    if (!IsDecimal(text)) return false;
     const std::u16string utf16(text.begin(), text.end());
     const std::optional<double> value = ParseLeadingNumber(utf16);
     return value && *value >= 0.01 && *value <= 3.0;
@@ -103,6 +102,10 @@ bool CQyDlgMatEdituj::SaveMaterial()
 bool CQyDlgMatEdituj::StoreNewMaterial()
 {
     if (!m_pCatalog) return false;
+    // The name edit refuses only typed characters: a pasted name may be longer, and a name is
+    // the catalog's key of at most 20 characters, as when a material is renamed.
+    if (m_shown.name.size() > CWexMaterial::kMaxNameLength)
+        throw CWexException("Příliš dlouhý název", kNameTooLongLine, kMaterialSource);
     const bool wasSaved = m_pCatalog->m_bSaved;
     auto [material, inserted] =
         m_pCatalog->Insert(std::make_unique<CWexMaterial>(m_pCatalog, m_shown.name, MaterialFilter{3, 31}));

@@ -67,6 +67,30 @@ int LeadingInteger(const QString& text)
     return static_cast<int>(negative ? -value : value);
 }
 
+constexpr const char* kTooLarge = "Zadané číslo je příliš velké";
+
+// Gives `p` the new dimensions and rebuilds its labels (which marks the catalog modified).
+// When the labels cannot be built from them, `p` keeps everything it had and the answer is
+// false.
+bool TakeValues(CWexProfil& p, float inner, float wall, int width)
+{
+    const float oldInner = p.m_fInnerDiameter;
+    const float oldWall = p.m_fWall;
+    const int oldWidth = p.m_nWidth;
+    p.m_fInnerDiameter = inner;
+    p.m_fWall = wall;
+    p.m_nWidth = width;
+    try {
+        p.UpdateLabels();
+        return true;
+    } catch (const CWexException&) {
+        p.m_fInnerDiameter = oldInner;
+        p.m_fWall = oldWall;
+        p.m_nWidth = oldWidth;
+        return false;
+    }
+}
+
 int Ask(const char* text, MessageIcon icon, MessageButtons buttons)
 {
     return GetWindowServices().ShowMessage(QString::fromUtf8(text).toStdU16String(), kProgramTitle, icon, buttons);
@@ -215,18 +239,25 @@ int CQyDlgMatEdituj::OnCheckProfileCell(CCheckedEdit& editor, const TreeListEdit
     int width = p->m_nWidth;
 
     if (!value) {
-        refusal = "Zadané číslo je příliš velké";
+        refusal = kTooLarge;
     } else if (edit.column == 3) {
         const float v = *value;
         if (dn && (dn->prev * 0.9f >= v || v >= dn->next * 1.1f)) {
             refusal = "Zadaný průměr neodpovídá zadanému DN, nejprve změňte DN";
+        } else if (v <= 0) {
+            refusal = "Zadaný průměr musí být větší než 0";
+        } else if ((outer - v) * 0.5f < 0) {
+            // The outer diameter stays: an inner one beyond it would leave a negative wall.
+            refusal = "Zadaný průměr je větší než vnější průměr, stěna by byla záporná";
         } else {
             inner = v;
             wall = (outer - v) * 0.5f;
         }
     } else if (edit.column == 2) {
         const float v = *value;
-        if (outer - 2 * v <= 0) {
+        if (v < 0) {
+            refusal = "Stěna nesmí být záporná";
+        } else if (outer - 2 * v <= 0) {
             refusal = "OD - 2x stěna je menší než 0, trubka nemá díru";
         } else {
             float od = outer;
@@ -241,7 +272,10 @@ int CQyDlgMatEdituj::OnCheckProfileCell(CCheckedEdit& editor, const TreeListEdit
         const float i = v - 2 * wall;
         float w = wall;
         if (dn && (dn->prev * 0.9f >= i || i >= dn->next * 1.1f)) w = i <= dn->prev ? (v - dn->prev) * 0.5f : (v - dn->next) * 0.5f;
-        if (w <= 0 || v - 2 * w <= 0) {
+        if (std::fabs(std::trunc(*value)) > 2147483647.0) {
+            // The commit takes the text's integer, which could not hold it.
+            refusal = kTooLarge;
+        } else if (w <= 0 || v - 2 * w <= 0) {
             // A wall of zero or less, or no hole left: not a pipe.
             refusal = "Zadaný vnější průměr je příliš malý, stěna nebo průměr by nebyly kladné";
         } else {
@@ -250,19 +284,20 @@ int CQyDlgMatEdituj::OnCheckProfileCell(CCheckedEdit& editor, const TreeListEdit
         }
     } else if (edit.column == 5) {
         const double truncated = std::trunc(*value);
-        if (std::fabs(truncated) > 2147483647.0) refusal = "Zadané číslo je příliš velké";
+        if (std::fabs(truncated) > 2147483647.0) refusal = kTooLarge;
         else width = static_cast<int>(truncated);
     }
+
+    // The labels are built from the new values before they are taken: a profile whose label
+    // cannot be built (an outer diameter of five digits has no short label) could not be read
+    // back from the file it is saved to.
+    if (!refusal && !TakeValues(*p, inner, wall, width)) refusal = kTooLarge;
 
     if (refusal) {
         const QString title = editor.balloonTitle.isEmpty() ? CCheckedEdit::DefaultBalloonTitle() : editor.balloonTitle;
         editor.ShowBalloon(title, QString::fromUtf8(refusal));
         return static_cast<int>(QString::fromUtf8(refusal).size());
     }
-    p->m_fInnerDiameter = inner;
-    p->m_fWall = wall;
-    p->m_nWidth = width;
-    p->UpdateLabels(); // also marks the catalog modified
     return 0;
 }
 
@@ -294,7 +329,17 @@ int CQyDlgMatEdituj::OnSetProfileText(const TreeListEditInfo& edit)
         case 4:
             for (int i = 0; i < kDnCount; ++i) {
                 if (edit.text == QString::fromUtf16(DnLabel(i))) {
-                    if (p->SetDN(i, true)) SortProfileRows();
+                    const std::int32_t oldDn = p->m_nDN;
+                    const float oldInner = p->m_fInnerDiameter;
+                    try {
+                        if (p->SetDN(i, true)) SortProfileRows();
+                    } catch (const CWexException&) {
+                        // The new size has no label (a wall too thick for it): the profile
+                        // keeps its DN, so that nothing unreadable is saved.
+                        p->m_fInnerDiameter = oldInner;
+                        if (!p->SetDN(oldDn, false)) p->UpdateLabels();
+                        throw;
+                    }
                     break;
                 }
             }

@@ -92,6 +92,17 @@ void TestCheckedEdit::standardChecks_data()
     QTest::newRow("file name: leading space") << InputKind::FileName << " zprava" << false << false;
     QTest::newRow("file name: leading point") << InputKind::FileName << ".skryty" << false << false;
     QTest::newRow("file name: empty") << InputKind::FileName << "" << false << false;
+    QTest::newRow("e-mail: point before @") << InputKind::Email << "jan.@firma.cz" << true << true;
+    QTest::newRow("e-mail: two points before @") << InputKind::Email << "a.b.c@firma.cz" << true << false;
+    QTest::newRow("e-mail: empty domain label") << InputKind::Email << "jan@firma..cz" << true << false;
+    // A pasted page of text is checked in one pass (a recursive matcher overflowed the stack).
+    const QString page(1000000, QLatin1Char('7'));
+    QTest::newRow("integer: a page of digits") << InputKind::Integer << page << true << true;
+    QTest::newRow("decimal: a page of digits") << InputKind::Decimal << QString(page + QStringLiteral(".5")) << true << true;
+    QTest::newRow("decimal: a page ending in a point") << InputKind::Decimal << QString(page + QStringLiteral(".")) << true << false;
+    QTest::newRow("digits/letters: a page") << InputKind::DigitsOrLetters << page << true << true;
+    QTest::newRow("e-mail: a page") << InputKind::Email << QString(page + QStringLiteral("@") + page + QStringLiteral(".cz"))
+                                     << true << true;
     for (const char* bad : {"c:x", "a\\b", "a/b", "a?", "a\"b", "a<b", "a>b", "a|b", "a*"})
         QTest::newRow(qPrintable(QStringLiteral("file name: %1").arg(bad))) << InputKind::FileName << bad << false << false;
 }

@@ -154,11 +154,18 @@ void TestDlgMatEditujProfiles::innerDiameterKeepsToTheNeighbouringDns()
         QCOMPARE(p->m_fInnerDiameter, 100.0f);
     }
     for (float accepted : {72.1f, 137.4f}) {
-        SetSize(p, 100, 5);
+        SetSize(p, 100, 20);
         QVERIFY(d.TypeIntoCell(kDn100, 3, QString::number(accepted)));
         QCOMPARE(p->m_fInnerDiameter, accepted);
-        QVERIFY(qAbs(p->OuterDiameter() - 110.0f) < 1e-3f);
+        QVERIFY(qAbs(p->OuterDiameter() - 140.0f) < 1e-3f);
     }
+    // Within the DN's range but beyond the outer diameter (110): the wall would be negative.
+    SetSize(p, 100, 5);
+    QString balloon;
+    QVERIFY(!d.TypeIntoCell(kDn100, 3, QStringLiteral("137.4"), &balloon));
+    QCOMPARE(balloon, QString::fromUtf8("Zadaný průměr je větší než vnější průměr, stěna by byla záporná"));
+    QCOMPARE(p->m_fInnerDiameter, 100.0f);
+    QCOMPARE(p->m_fWall, 5.0f);
 }
 
 void TestDlgMatEditujProfiles::wallAndOuterDiameterEdits()
@@ -187,9 +194,10 @@ void TestDlgMatEditujProfiles::smallestAndLargestDnHaveNoDnRule()
     ProfileDialog d({{"PVC", 3, 31, {kDn8, kDn10, kDn1200}}});
     for (int dn : {kDn8, kDn10, kDn1200}) {
         CWexProfil* p = d.Material("PVC")->FindProfile(dn);
-        SetSize(p, 10, 1);
+        SetSize(p, 10, 3000);
         QVERIFY(d.TypeIntoCell(dn, 3, "5000"));
         QCOMPARE(p->m_fInnerDiameter, 5000.0f);
+        QCOMPARE(p->m_fWall, 505.0f);
     }
 }
 
