@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -81,6 +83,13 @@ int RunApplication(int argc, char** argv, const ApplicationHooks& hooks)
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
     InitApplicationResources();
     QApplication::setWindowIcon(ApplicationIcon());
+
+    // The program speaks Czech whatever the desktop's language, so Qt's own dialogs (the file
+    // chooser's buttons and labels) do too when Qt's Czech translation is installed.
+    QTranslator qtCzech;
+    if (qtCzech.load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtCzech);
+    }
 
     WindowServicesInstalled services(hooks.windowServices);
     try {

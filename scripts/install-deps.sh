@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth fonts-dejavu-core
-  qt6-svg-dev dpkg-dev desktop-file-utils lintian
+  qt6-svg-dev qt6-translations-l10n dpkg-dev desktop-file-utils lintian
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "ScriptedWindowServices.h"
 
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -96,6 +97,7 @@ private slots:
     void firstStartMakesTheStandardCatalogTheUsersOwn();
     void laterStartReadsTheUserCatalogSilently();
     void materialAddedWithTwoProfilesIsThereAtTheNextStart();
+    void qtsOwnDialogsSpeakCzech();
 };
 
 void TestApplication::withoutAnyCatalogTellsTwiceAndShowsAnEmptyList()
@@ -199,6 +201,29 @@ void TestApplication::materialAddedWithTwoProfilesIsThereAtTheNextStart()
     QCOMPARE(listed, QStringList({"A", "Nova trubka"}));
     QCOMPARE(sizes, 2);
     QVERIFY(again.Prompts().empty());
+}
+
+// The file chooser and Qt's other dialogs take their texts from Qt's translations.
+void TestApplication::qtsOwnDialogsSpeakCzech()
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_cs.qm"))) {
+        QSKIP("Qt's Czech translation is not installed");
+    }
+    Settings settings;
+    ScriptedWindowServices services;
+    QString lookIn;
+    ApplicationHooks hooks;
+    hooks.windowServices = &services;
+    hooks.beforeEditing = [&lookIn](CQyDlgMatEdituj&) {
+        lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+        WhenModalShown([](QWidget* modal) { modal->close(); });
+    };
+    char name[] = "velmora";
+    char* argv[] = {name, nullptr};
+    QCOMPARE(RunApplication(1, argv, hooks), 0);
+    QVERIFY2(!lookIn.isEmpty() && lookIn != QStringLiteral("Look in:"), qPrintable(lookIn));
+    // The translation goes with the program's run.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
 }
 
 QTEST_MAIN(TestApplication)
