@@ -138,7 +138,7 @@ float CWexArchive::ReadFloat()
     return std::bit_cast<float>(ReadUInt32());
 }
 
-void CWexArchive::Put(const std::uint8_t* data, std::size_t count)
+void CWexArchive::PutSlow(const std::uint8_t* data, std::size_t count)
 {
     if (!m_sink) WrongDirection();
     while (count > 0) {
@@ -222,11 +222,24 @@ std::u16string CWexArchive::ReadString()
     std::size_t unitSize = 1;
     const std::uint64_t units = ReadStringLength(unitSize);
     const std::size_t byteCount = CheckedByteCount(units, unitSize);
-    std::vector<std::uint8_t> bytes(byteCount);
-    ReadBytes(bytes.data(), byteCount);
-    if (unitSize == 1) return Cp1250ToUtf16(bytes.data(), byteCount);
+    if (unitSize == 1) {
+        std::u16string text(byteCount, u'\0');
+        for (std::size_t done = 0; done < byteCount;) {
+            const std::size_t step = std::min(byteCount - done, kBufferSize);
+            const std::uint8_t* bytes = Take(step);
+            for (std::size_t i = 0; i < step; ++i) text[done + i] = Cp1250ToUtf16(bytes[i]);
+            done += step;
+        }
+        return text;
+    }
+    // Decoded from the archive's buffer a block at a time: no copy of the bytes in between.
     std::u16string text(byteCount / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(Le16(bytes.data() + 2 * i));
+    for (std::size_t done = 0; done < text.size();) {
+        const std::size_t step = std::min(text.size() - done, kBufferSize / 2);
+        const std::uint8_t* bytes = Take(2 * step);
+        for (std::size_t i = 0; i < step; ++i) text[done + i] = static_cast<char16_t>(Le16(bytes + 2 * i));
+        done += step;
+    }
     return text;
 }
 
@@ -252,7 +265,18 @@ void CWexArchive::WriteString(std::u16string_view text)
             }
         }
     }
-    for (char16_t unit : text) WriteUInt16(unit);
+    // Encoded straight into the buffer a block at a time.
+    for (std::size_t done = 0; done < text.size();) {
+        if (m_position + 2 > kBufferSize) Flush();
+        const std::size_t step = std::min(text.size() - done, (kBufferSize - m_position) / 2);
+        std::uint8_t* out = m_buffer + m_position;
+        for (std::size_t i = 0; i < step; ++i) {
+            out[2 * i] = static_cast<std::uint8_t>(text[done + i]);
+            out[2 * i + 1] = static_cast<std::uint8_t>(text[done + i] >> 8);
+        }
+        m_position += 2 * step;
+        done += step;
+    }
 }
 
 void CWexArchive::ReadTextField(char16_t* dest, std::size_t destUnits, std::size_t n, catalog_format::TextForm form)
@@ -260,14 +284,26 @@ void CWexArchive::ReadTextField(char16_t* dest, std::size_t destUnits, std::size
     using catalog_format::TextForm;
     std::size_t stored = 0;
     bool ended = false;
+    // Fast path: the longest field fits in the buffered bytes, so the units are decoded there
+    // and the position moves past what the field took.
+    const bool buffered = m_source && n < kBufferSize / 2 && m_end - m_position >= 2 * (n + 1);
+    const std::uint8_t* p = m_buffer + m_position;
+    std::size_t taken = 0;
     for (std::size_t i = 0; i <= n; ++i) {
-        const char16_t unit = ReadUInt16();
+        char16_t unit;
+        if (buffered) {
+            unit = static_cast<char16_t>(Le16(p + 2 * i));
+            taken = 2 * (i + 1);
+        } else {
+            unit = ReadUInt16();
+        }
         if (unit == 0) {
             ended = true;
             if (form == TextForm::Terminated) break;
         }
         if (!ended && stored + 1 < destUnits) dest[stored++] = unit;
     }
+    m_position += taken;
     if (!ended && form == TextForm::Terminated)
         throw CWexException("Načítaný řetězec není ukončen nulou", kUnterminatedLine, kTextFieldSource);
     if (destUnits > 0) dest[stored] = 0;

@@ -131,7 +131,17 @@ private:
     }
     const std::uint8_t* TakeSlow(std::size_t count);
     void ReadBytes(std::uint8_t* dest, std::size_t count);
-    void Put(const std::uint8_t* data, std::size_t count);
+    // Fast path: into the buffer while it has room (a storing archive only).
+    void Put(const std::uint8_t* data, std::size_t count)
+    {
+        if (m_sink && kBufferSize - m_position >= count) {
+            for (std::size_t i = 0; i < count; ++i) m_buffer[m_position + i] = data[i];
+            m_position += count;
+            return;
+        }
+        PutSlow(data, count);
+    }
+    void PutSlow(const std::uint8_t* data, std::size_t count);
 
     // The checked reader: lengths from the data are measured against what is left.
     std::uint64_t ReadStringLength(std::size_t& unitSize);

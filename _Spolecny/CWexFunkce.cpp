@@ -150,6 +150,12 @@ char16_t LowerCodeUnit(char16_t c)
     return Table().Lower(c);
 }
 
+void AppendNameSortKey(std::u16string& keys, std::u16string_view name)
+{
+    const LowerCaseTable& table = Table();
+    for (char16_t unit : name) keys.push_back(table.Lower(unit));
+}
+
 int CompareNamesIgnoringCase(const std::u16string& a, const std::u16string& b)
 {
     const LowerCaseTable& table = Table();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 
 class CWexMaterial;
 
@@ -42,6 +43,11 @@ int CompareNamesIgnoringCase(const std::u16string& a, const std::u16string& b);
 
 // The lower-case form of one UTF-16 code unit under the same mapping.
 char16_t LowerCodeUnit(char16_t c);
+
+// Appends the sort key of `name` to `keys`: its code units lowered as above, so that comparing
+// two keys code unit by code unit orders the names as CompareNamesIgnoringCase does. A long
+// list is sorted on keys made once instead of lowering both names at every comparison.
+void AppendNameSortKey(std::u16string& keys, std::u16string_view name);
 
 // Sort callback of the material lists: orders two materials by name as above.
 // The third argument is not used.

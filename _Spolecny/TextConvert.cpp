@@ -1,6 +1,8 @@
 #include "TextConvert.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 #include <cstdint>
 #include <system_error>
@@ -93,14 +95,59 @@ std::string Utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
-std::string FormatFixed(double value, int precision)
+namespace {
+
+// printf's digits for the common case without the general algorithm: a value that is a float
+// (as every stored length is), times 10^precision up to 10^6, is exact in a double, so
+// rounding that product half to even is the rounding printf makes. Empty for any other value.
+std::string_view FormatScaledInteger(std::span<char> buffer, double value, int precision)
+{
+    static constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    if (precision < 0 || precision >= static_cast<int>(std::size(kPowers))) return {};
+    // Within 2^53 first: a float conversion out of range would be undefined.
+    if (!(std::fabs(value) < 9007199254740992.0) || static_cast<double>(static_cast<float>(value)) != value) return {};
+    const double scale = kPowers[precision];
+    const double scaled = std::fabs(value) * scale;
+    if (!(scaled < 9007199254740992.0)) return {};
+    auto digits = static_cast<std::uint64_t>(scaled);
+    const double rest = scaled - static_cast<double>(digits);
+    if (rest > 0.5 || (rest == 0.5 && digits % 2 != 0)) ++digits;
+    const auto unit = static_cast<std::uint64_t>(scale);
+
+    char text[32];
+    char* end = text;
+    if (std::signbit(value)) *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, digits / unit).ptr;
+    if (precision > 0) {
+        *end++ = '.';
+        char fraction[8];
+        char* fractionEnd = std::to_chars(fraction, fraction + sizeof fraction, digits % unit).ptr;
+        const auto written = static_cast<int>(fractionEnd - fraction);
+        for (int i = written; i < precision; ++i) *end++ = '0';
+        for (char* c = fraction; c != fractionEnd; ++c) *end++ = *c;
+    }
+    const auto length = static_cast<std::size_t>(end - text);
+    if (length > buffer.size()) return {};
+    std::copy(text, end, buffer.data());
+    return std::string_view(buffer.data(), length);
+}
+
+} // namespace
+
+std::string_view FormatFixedTo(std::span<char> buffer, double value, int precision)
 {
     if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-    char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    if (std::string_view fast = FormatScaledInteger(buffer, value, precision); !fast.empty()) return fast;
+    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, precision);
     if (result.ec != std::errc()) return {};
-    return std::string(buffer, result.ptr);
+    return std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+}
+
+std::string FormatFixed(double value, int precision)
+{
+    char buffer[kFixedTextUnits];
+    return std::string(FormatFixedTo(buffer, value, precision));
 }
 
 std::u16string FormatFixed16(double value, int precision)

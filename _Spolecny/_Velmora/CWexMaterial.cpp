@@ -66,6 +66,7 @@ CWexMaterial::CWexMaterial(CWexSezMaterialu* owner, const CWexMaterial& source)
     std::copy_n(source.m_szSuffix, kAffixUnits, m_szSuffix);
     m_szPrefix[kAffixUnits - 1] = 0;
     m_szSuffix[kAffixUnits - 1] = 0;
+    m_profiles.reserve(source.m_profiles.size());
     for (const auto& [dn, profile] : source.m_profiles)
         m_profiles.emplace(dn, std::make_unique<CWexProfil>(this, *profile));
 }
@@ -118,6 +119,7 @@ void CWexMaterial::ClearProfiles()
 void CWexMaterial::GenerateProfiles(std::int32_t first, std::int32_t last)
 {
     ClearProfiles();
+    if (first <= last && IsValidDn(first) && IsValidDn(last)) m_profiles.reserve(static_cast<std::size_t>(last - first + 1));
     for (std::int32_t dn = first; dn <= last; ++dn) {
         if (!AddProfile(dn)) throw CWexException("Nelze přidat profil", 338, kSource);
     }

@@ -4,10 +4,10 @@
 
 #include "CWexProfil.h"
 #include "PipeTables.h"
+#include "ProfileTable.h"
 #include "ShownMaterial.h"
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,8 +22,6 @@ public:
     static constexpr std::size_t kMaxManufacturerLength = 25;
     static constexpr std::int32_t kNoProjectIndex = -2;
     static constexpr std::int32_t kEndMarkIndex = -1;
-
-    using ProfileTable = std::map<std::int32_t, std::unique_ptr<CWexProfil>>;
 
     // A new material named `name`: D x t, roughness 0.00001, no PN/SDR chosen.
     // Group 0 is taken as 3 and purposes 0 as 31.
@@ -96,4 +94,8 @@ public:
     std::int32_t m_nSDR = -1;
     std::uint32_t m_nShape = 0;
     std::vector<CWexMaterial**> m_users;
+
+private:
+    // Reads the profile records up to the end mark (or `counted`: a count first).
+    void ReadProfiles(CWexArchive& ar, bool counted);
 };

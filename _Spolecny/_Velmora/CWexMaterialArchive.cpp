@@ -7,6 +7,8 @@
 #include "CatalogFormat.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -14,6 +16,10 @@ using namespace catalog_format;
 
 const char* const kSource = "_Spolecny/_Velmora/CWexMaterial";
 const char* const kNewerVersion = "Nelze načíst, soubor byl uložen vyšší verzí programu, aktualizujte program";
+
+// A DN index as read (16 bits, sign-extended) as an index into a table of every such value.
+constexpr std::int32_t kReadDnOffset = 32768;
+constexpr std::size_t kReadDnValues = 65536;
 
 } // namespace
 
@@ -112,14 +118,52 @@ void CWexMaterial::Serialize(CWexArchive& ar, bool projectMode)
     m_nSDR = ar.ReadInt16();
     m_nShape = layout.hasShape ? ar.ReadByte() : static_cast<std::uint32_t>(ShapeCircle);
 
+    ReadProfiles(ar, layout.hasCount);
+    m_strDrawingName = layout.hasDrawingName ? ar.ReadString() : m_strName;
+}
+
+void CWexMaterial::ReadProfiles(CWexArchive& ar, bool counted)
+{
+    // Every file this program writes lists the sizes in DN order: each is appended at the end.
+    // Any other order (an old or damaged file) is put right once at the end of the list, with
+    // a table of the indexes seen, so that even a long list in reverse takes n log n.
+    std::vector<bool> seen;
+    struct OrderOnExit {
+        ProfileTable& table;
+        const std::vector<bool>& seen;
+        ~OrderOnExit()
+        {
+            if (!seen.empty()) table.RestoreOrder();
+        }
+    } orderOnExit{m_profiles, seen};
+
+    // A material has at most one profile per row of the DN table in any sound file.
+    if (m_profiles.empty()) m_profiles.reserve(kDnCount);
     // Counted lists (versions 0, 1) may still end early with an end mark.
-    std::uint64_t left = layout.hasCount ? ar.ReadUInt64() : 0;
-    while (!layout.hasCount || left-- > 0) {
+    std::uint64_t left = counted ? ar.ReadUInt64() : 0;
+    while (!counted || left-- > 0) {
         auto profile = std::make_unique<CWexProfil>(this);
         profile->Serialize(ar);
-        if (profile->m_nDN == -1) break;
-        if (!InsertProfile(std::move(profile))) throw CWexException("Nelze vložit nový profil", 434, kSource);
+        const std::int32_t dn = profile->m_nDN;
+        if (dn == -1) break;
+        if (seen.empty() && (m_profiles.empty() || (--m_profiles.end())->first < dn)) {
+            InsertProfile(std::move(profile));
+            continue;
+        }
+        if (seen.empty()) {
+            seen.assign(kReadDnValues, false);
+            for (const auto& [known, p] : m_profiles) {
+                if (known >= -kReadDnOffset && known < kReadDnOffset) seen[static_cast<std::size_t>(known + kReadDnOffset)] = true;
+            }
+        }
+        // A 16-bit field always gives an index inside the table; anything else is looked up.
+        const bool inTable = dn >= -kReadDnOffset && dn < kReadDnOffset;
+        const auto slot = static_cast<std::size_t>(dn + kReadDnOffset);
+        if (inTable ? seen[slot] : m_profiles.count(dn) != 0)
+            throw CWexException("Nelze vložit nový profil", 434, kSource);
+        if (inTable) seen[slot] = true;
+        m_profiles.AppendUnordered(dn, std::move(profile));
+        SetModified();
     }
-
-    m_strDrawingName = layout.hasDrawingName ? ar.ReadString() : m_strName;
+    if (m_profiles.capacity() > m_profiles.size()) m_profiles.shrink_to_fit();
 }

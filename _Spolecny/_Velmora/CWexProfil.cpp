@@ -8,22 +8,53 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
 const char* const kSource = "_Spolecny/_Velmora/CWexMaterial";
 
-// Puts `text` into a fixed field of `capacity` units (text and terminator), or throws
-// "Nepodařilo se vytvořit popis" with `line` when it does not fit or is empty.
-std::u16string CheckedLabel(std::u16string text, std::size_t capacity, int line)
-{
-    if (text.empty() || text.size() + 1 > capacity)
-        throw CWexException("Nepodařilo se vytvořit popis", line, kSource);
-    return text;
-}
+// A label assembled in place, as the profile's fixed fields hold it: labels are rebuilt for
+// every profile read or copied, so nothing here allocates.
+class LabelText {
+public:
+    LabelText& operator<<(std::u16string_view text)
+    {
+        for (char16_t unit : text) Put(unit);
+        return *this;
+    }
+    LabelText& operator<<(const char16_t* text) { return *this << std::u16string_view(text); }
+    // A number as FormatFixed writes it.
+    LabelText& Number(double value, int precision)
+    {
+        char buffer[kFixedTextUnits];
+        for (char c : FormatFixedTo(buffer, value, precision)) Put(static_cast<char16_t>(c));
+        return *this;
+    }
+    // The text, or "Nepodařilo se vytvořit popis" with `line` when it is empty or needs more
+    // than `capacity` units with its terminator.
+    std::u16string_view Checked(std::size_t capacity, int line) const
+    {
+        if (m_size == 0 || m_size + 1 > capacity)
+            throw CWexException("Nepodařilo se vytvořit popis", line, kSource);
+        return std::u16string_view(m_text, m_size);
+    }
+
+private:
+    // Units beyond the longest label are only counted: the text is refused anyway.
+    void Put(char16_t unit)
+    {
+        if (m_size < kUnits) m_text[m_size] = unit;
+        ++m_size;
+    }
+
+    static constexpr std::size_t kUnits = CWexProfil::kLabelUnits;
+    char16_t m_text[kUnits];
+    std::size_t m_size = 0;
+};
 
 template <std::size_t N>
-void StoreText(char16_t (&field)[N], const std::u16string& text)
+void StoreText(char16_t (&field)[N], std::u16string_view text)
 {
     std::size_t n = std::min(text.size(), N - 1);
     std::copy_n(text.begin(), n, field);
@@ -70,32 +101,34 @@ CWexProfil::~CWexProfil()
 void CWexProfil::UpdateLabels()
 {
     const CWexMaterial& m = *m_pMaterial;
-    std::u16string label;
-    std::u16string shortLabel;
+    LabelText label;
+    LabelText shortLabel;
+    std::u16string_view labelText;
+    std::u16string_view shortText;
     if (m.m_nDescMode == DescByDn) {
         // A DN outside the table cannot be named; "DN ?" shows the damage instead of
         // reading past the table.
         if (IsValidDn(m_nDN)) {
             double nominal = g_dnTable[m_nDN].nominalSize;
-            label = CheckedLabel(u"DN " + FormatFixed16(nominal, 0), 15, 28);
-            shortLabel = CheckedLabel(FormatFixed16(nominal, 0), 6, 30);
+            labelText = (label << u"DN ").Number(nominal, 0).Checked(15, 28);
+            shortText = shortLabel.Number(nominal, 0).Checked(6, 30);
         } else {
-            label = u"DN ?";
-            shortLabel = u"?";
+            labelText = (label << u"DN ?").Checked(15, 28);
+            shortText = (shortLabel << u"?").Checked(6, 30);
         }
     } else {
         double od = OuterDiameter();
-        shortLabel = CheckedLabel(u"d" + FormatFixed16(od, 0), 6, 36);
+        shortText = (shortLabel << u"d").Number(od, 0).Checked(6, 36);
         if (m.m_nDescMode == DescOuterXWall) {
-            label = CheckedLabel(FormatFixed16(od, 0) + u"x" + FormatFixed16(m_fWall, 1), 15, 41);
+            labelText = (label.Number(od, 0) << u"x").Number(m_fWall, 1).Checked(15, 41);
         } else if (m.m_bInnerDiameter) {
-            label = CheckedLabel(m.m_szPrefix + FormatFixed16(m_fInnerDiameter, 0) + m.m_szSuffix, 15, 47);
+            labelText = ((label << m.m_szPrefix).Number(m_fInnerDiameter, 0) << m.m_szSuffix).Checked(15, 47);
         } else {
-            label = CheckedLabel(m.m_szPrefix + FormatFixed16(od, 0) + m.m_szSuffix, 15, 52);
+            labelText = ((label << m.m_szPrefix).Number(od, 0) << m.m_szSuffix).Checked(15, 52);
         }
     }
-    StoreText(m_szLabel, label);
-    StoreText(m_szShortLabel, shortLabel);
+    StoreText(m_szLabel, labelText);
+    StoreText(m_szShortLabel, shortText);
     m_pMaterial->SetModified();
 }
 

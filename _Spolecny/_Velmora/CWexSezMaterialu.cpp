@@ -64,8 +64,9 @@ CWexSezMaterialu& CWexSezMaterialu::Assign(const CWexSezMaterialu& source)
     m_nPromptAnswer = 0;
     Clear(true);
     // The copy constructor copies the users lists of the material and its profiles.
+    // The source's order is the map's own: every copy goes in at the end, with no search.
     for (const auto& [name, material] : source.m_materials)
-        m_materials.emplace(name, std::make_unique<CWexMaterial>(this, *material));
+        m_materials.emplace_hint(m_materials.end(), name, std::make_unique<CWexMaterial>(this, *material));
     m_bSaved = source.m_bSaved;
     return *this;
 }

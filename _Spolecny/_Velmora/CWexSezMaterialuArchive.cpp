@@ -80,10 +80,11 @@ int CWexSezMaterialu::ReadMaterials(CWexArchive& ar, bool projectMode)
         if (incoming->m_nProjectIndex == CWexMaterial::kEndMarkIndex) break;
 
         CWexMaterial* kept;
-        auto it = m_materials.find(incoming->m_strName);
-        if (it == m_materials.end()) {
+        // Files list the materials in the catalog's order: a new name usually goes in at the end.
+        auto it = m_materials.lower_bound(incoming->m_strName);
+        if (it == m_materials.end() || it->first != incoming->m_strName) {
             kept = incoming.get();
-            m_materials.emplace(kept->m_strName, std::move(incoming));
+            m_materials.emplace_hint(it, kept->m_strName, std::move(incoming));
         } else {
             kept = it->second.get();
             ReconcileIncoming(*kept, std::move(incoming), projectMode);

@@ -88,6 +88,13 @@ int CMaterialListModel::Append(CWexMaterial* material)
     return row;
 }
 
+void CMaterialListModel::Assign(std::vector<CWexMaterial*> materials)
+{
+    beginResetModel();
+    m_rows = std::move(materials);
+    endResetModel();
+}
+
 bool CMaterialListModel::Remove(int row)
 {
     if (row < 0 || row >= static_cast<int>(m_rows.size())) return false;
@@ -193,6 +200,11 @@ int CMaterialListCtrl::GetItemCount() const
 int CMaterialListCtrl::InsertItem(CWexMaterial* material)
 {
     return m_model->Append(material);
+}
+
+void CMaterialListCtrl::SetAllItems(std::vector<CWexMaterial*> materials)
+{
+    m_model->Assign(std::move(materials));
 }
 
 bool CMaterialListCtrl::DeleteItem(int row)

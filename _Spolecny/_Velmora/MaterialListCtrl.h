@@ -42,6 +42,8 @@ public:
     void Clear();
     // Appends a row; returns its index.
     int Append(CWexMaterial* material);
+    // Replaces every row at once (one reset, however long the list).
+    void Assign(std::vector<CWexMaterial*> materials);
     // Removes a row; false for a row that does not exist.
     bool Remove(int row);
     // The item data of a row, null for a row that does not exist.
@@ -73,6 +75,8 @@ public:
     int GetItemCount() const;
     // Appends a row whose item data is `material`; returns its index.
     int InsertItem(CWexMaterial* material);
+    // Replaces every row by `materials`, in that order; no row is selected afterwards.
+    void SetAllItems(std::vector<CWexMaterial*> materials);
     bool DeleteItem(int row);
     void DeleteAllItems();
     CWexMaterial* GetItemData(int row) const;

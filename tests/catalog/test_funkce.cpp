@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -108,6 +110,31 @@ TEST(TextConvert, NumbersIgnoreTheProcessLocale)
     EXPECT_EQ(ParseLeadingNumber(u"-3").value(), -3.0);
     EXPECT_FALSE(ParseLeadingNumber(u"abc").has_value());
     EXPECT_FALSE(ParseLeadingNumber(u"").has_value());
+}
+
+// The labels format numbers on a short path of their own; it must give printf's digits,
+// ties rounded to even, negative zero signed, for floats and for doubles it cannot take.
+TEST(TextConvert, FixedFormatMatchesPrintf)
+{
+    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.25, 0.125, 0.05, 109.5, 110.5, -0.4,
+                                  1e15, 9007199254740993.0, 123456789.125, 1e300, 5e-324, 0.1, 2.675};
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const float f = static_cast<float>(seed % 2000000) / 1000.0f - 100.0f;
+        values.push_back(f);
+        values.push_back(static_cast<double>(seed) / 7.0);
+        values.push_back(static_cast<float>(seed % 1000) / 8.0f);
+    }
+    for (double value : values) {
+        for (int precision = 0; precision <= 7; ++precision) {
+            char expected[512];
+            std::snprintf(expected, sizeof expected, "%.*f", precision, value);
+            ASSERT_EQ(FormatFixed(value, precision), expected) << "precision " << precision;
+        }
+    }
+    EXPECT_EQ(FormatFixed(-0.3, 0), "-0");
+    EXPECT_EQ(FormatFixed(-0.0, 1), "-0.0");
 }
 
 TEST(TextConvert, Utf8RoundTripAndMalformedInput)
