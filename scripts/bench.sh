@@ -5,8 +5,9 @@
 # start-up to its first painted dialog with the standard catalog and with 10,000 materials.
 # See docs/performance.md for what each figure means and the targets.
 #
-# Every figure is a median of repeated runs, with wall and CPU time: the CPU time tells what
-# the code costs when the machine is shared; the load average is printed with the table.
+# Every figure is a median of repeated runs, with wall and CPU time, and the wall time of the
+# fastest run: the CPU time and the fastest run tell what the code costs when the machine is
+# shared; the load average is printed with the table.
 #
 # Environment: VELMORA_BUILD_DIR (default build), VELMORA_BENCH_REPETITIONS (default 5),
 # VELMORA_BENCH_JSON=FILE also writes every figure to FILE.
@@ -43,16 +44,19 @@ repetitions = int(repetitions)
 sizes = [1000, 10000, 100000]
 rows = {}  # (operation, size) -> (wall ms, cpu ms)
 
+fastest = {}  # (operation, size) -> wall ms of the fastest repetition
 for b in json.load(open(os.path.join(work, "library.json")))["benchmarks"]:
-    if b.get("aggregate_name") != "median":
-        continue
     name, size = b["run_name"].split("/")[:2]
-    rows[(name, int(size))] = (b["real_time"], b["cpu_time"], b)
+    if b.get("aggregate_name") == "median":
+        rows[(name, int(size))] = (b["real_time"], b["cpu_time"], b)
+    elif b.get("aggregate_name") == "min":
+        fastest[(name, int(size))] = b["real_time"]
 
 for line in open(os.path.join(work, "dialogs.txt")):
     parts = line.split()
     if parts and parts[0] == "RESULT":
         rows[(parts[1], int(parts[2]))] = (float(parts[3]), float(parts[4]), None)
+        fastest[(parts[1], int(parts[2]))] = float(parts[5])
 
 # Start-up: the program with --quit-after-start ends its modal run after the first paint.
 def startup(catalog):
@@ -85,11 +89,13 @@ def startup(catalog):
             continue  # the first run warms the page cache and the font cache
         wall.append(elapsed)
         cpu.append((after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1e3)
-    return statistics.median(wall), statistics.median(cpu)
+    return statistics.median(wall), statistics.median(cpu), min(wall)
 
 standard = os.path.join(build, "share/brevanti/Velmora/Potrubi_std.ptq")
-rows[("startup_standard", 0)] = (*startup(standard), None)
-rows[("startup", 10000)] = (*startup(os.path.join(work, "catalog-10000.ptq")), None)
+for key, catalog in ((("startup_standard", 0), standard), (("startup", 10000), os.path.join(work, "catalog-10000.ptq"))):
+    wall, cpu, least = startup(catalog)
+    rows[key] = (wall, cpu, None)
+    fastest[key] = least
 
 def ms(v):
     return f"{v:9.2f}" if v is not None else f"{'-':>9}"
@@ -104,7 +110,7 @@ operations = [
 print(f"Load average before / after: {load_before} / {load_after} ({os.cpu_count()} cores);"
       f" medians of {repetitions}+ runs, milliseconds")
 print()
-print(f"{'operation':28} {'materials':>9} {'wall':>9} {'cpu':>9}  target")
+print(f"{'operation':28} {'materials':>9} {'wall':>9} {'cpu':>9} {'wall min':>9}  target")
 growth = []
 for label, key, target in operations:
     for size in sizes:
@@ -116,13 +122,13 @@ for label, key, target in operations:
             mark = "<= 250"
         elif target is not None and size == 10000:
             mark = f"<= {target}"
-        print(f"{label:28} {size:9} {ms(wall)} {ms(cpu)}  {mark}")
+        print(f"{label:28} {size:9} {ms(wall)} {ms(cpu)} {ms(fastest.get((key, size)))}  {mark}")
     if (key, 1000) in rows and (key, 100000) in rows:
         growth.append((label, rows[(key, 100000)][1] / max(rows[(key, 1000)][1], 1e-9)))
 wall, cpu, _ = rows[("startup_standard", 0)]
-print(f"{'Start-up, standard catalog':28} {'-':>9} {ms(wall)} {ms(cpu)}  <= 300")
+print(f"{'Start-up, standard catalog':28} {'-':>9} {ms(wall)} {ms(cpu)} {ms(fastest[('startup_standard', 0)])}  <= 300")
 wall, cpu, _ = rows[("startup", 10000)]
-print(f"{'Start-up, 10,000 materials':28} {10000:9} {ms(wall)} {ms(cpu)}")
+print(f"{'Start-up, 10,000 materials':28} {10000:9} {ms(wall)} {ms(cpu)} {ms(fastest[('startup', 10000)])}")
 
 print()
 print(f"{'memory':28} {'materials':>9} {'per material':>13} {'per profile':>12} {'catalog/profile':>16}")
