@@ -1,4 +1,4 @@
-// Saves killed at random moments: a helper process saves the user catalog in a loop, two
+// Saves killed at random moments: a process of the helper saves the user catalog in a loop, two
 // contents in turn, and is killed with SIGKILL after a random delay, a thousand times over.
 // After every kill the user catalog loads without a word and is byte for byte one of the two
 // contents; the temporary files of killed saves never pile up, and the next save clears them.
@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <random>
 #include <set>
+#include <vector>
 #include <signal.h>
 #include <spawn.h>
 #include <string>
@@ -40,49 +41,75 @@ int Setting(const char* name, int fallback)
     return text && *text ? std::atoi(text) : fallback;
 }
 
-// The helper, running with its standard output on a pipe.
+// The helper, with its standard input and output on pipes: each round it forks a saver.
 class Helper {
 public:
     Helper()
     {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
+        int in[2], out[2];
+        if (::pipe(in) != 0 || ::pipe(out) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
         char* argv[] = {const_cast<char*>(KILLED_SAVE_HELPER), nullptr};
         if (posix_spawn(&m_pid, KILLED_SAVE_HELPER, &actions, nullptr, argv, environ) != 0) m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        m_output = fds[0];
+        ::close(in[0]);
+        ::close(out[1]);
+        m_commands = in[1];
+        m_answers = out[0];
     }
     ~Helper()
     {
-        if (m_pid > 0) Kill();
-        if (m_output >= 0) ::close(m_output);
+        ::close(m_commands); // the helper ends at the end of its input
+        ::close(m_answers);
+        if (m_pid > 0) {
+            int status;
+            while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
+        }
     }
 
-    // Waits for the helper's "r": its catalogs are built, the saves begin.
-    bool Started()
+    // Starts a saver that saves content `first` first (`once`: only that, and ends); its
+    // process id, or -1.
+    pid_t StartSaver(int first, bool once = false)
     {
-        char c = 0;
-        return m_pid > 0 && ::read(m_output, &c, 1) == 1 && c == 'r';
+        const char command = once ? (first ? 'b' : 'a') : (first ? '1' : '0');
+        pid_t saver = -1;
+        if (m_pid <= 0 || ::write(m_commands, &command, 1) != 1 || !Read(&saver, sizeof saver)) return -1;
+        return saver;
     }
-    // Kills it and waits for it; true when it was still running (the kill killed it).
-    bool Kill()
+    // Kills the saver; true when the kill ended it (it did not end by itself first).
+    bool Kill(pid_t saver)
     {
-        ::kill(m_pid, SIGKILL);
+        ::kill(saver, SIGKILL);
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
-        m_pid = -1;
-        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        return Read(&status, sizeof status) && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+    // Waits for a saver started `once`; true when its save succeeded.
+    bool Finished()
+    {
+        int status = 0;
+        return Read(&status, sizeof status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
 private:
+    bool Read(void* data, size_t size)
+    {
+        auto* bytes = static_cast<char*>(data);
+        while (size > 0) {
+            const ssize_t got = ::read(m_answers, bytes, size);
+            if (got <= 0) return false;
+            bytes += got;
+            size -= static_cast<size_t>(got);
+        }
+        return true;
+    }
+
     pid_t m_pid = -1;
-    int m_output = -1;
+    int m_commands = -1;
+    int m_answers = -1;
 };
 
 std::size_t TemporaryFiles(const UserCatalogFolder& folder)
@@ -105,34 +132,46 @@ TEST(KilledSaves, UserCatalogIsAlwaysTheOldOrTheNewFile)
     const Bytes contents[2] = {WriteCatalog(first), WriteCatalog(second)};
     ASSERT_NE(contents[0], contents[1]);
 
-    // The user catalog before the first kill, and how long a save takes here.
-    auto started = Clock::now();
+    // The user catalog before the first kill.
     ASSERT_TRUE(first.SaveToFile());
     second.SetModified();
     ASSERT_TRUE(second.SaveToFile());
-    const auto saveTime = std::max<Clock::duration>((Clock::now() - started) / 2, std::chrono::microseconds(200));
+    Bytes before = contents[1];
+    Helper helper;
+
+    // How long a saver takes for its first save here (the median of a few).
+    std::vector<double> times;
+    for (int i = 0; i < 11; ++i) {
+        const auto started = Clock::now();
+        ASSERT_GT(helper.StartSaver(i % 2, true), 0);
+        ASSERT_TRUE(helper.Finished());
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - started).count());
+    }
+    std::sort(times.begin(), times.end());
+    before = ReadBytes(folder.userFile);
 
     const int kills = std::max(1000, Setting("VELMORA_KILLS", 1000));
     const unsigned seed = static_cast<unsigned>(Setting("VELMORA_KILL_SEED", static_cast<int>(std::random_device{}())));
     std::mt19937 random(seed);
-    // Kills land anywhere in the first two saves after the helper's start: one of each way.
-    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(saveTime * 2).count();
-    std::uniform_int_distribution<long long> delay(0, span);
+    // Each saver first saves the content the file does not hold; the kills land anywhere in
+    // that save and the first half of the next.
+    const double span = std::max(times[5] * 1.5, 100.0);
+    std::uniform_int_distribution<long long> delay(0, static_cast<long long>(span));
     SCOPED_TRACE("VELMORA_KILL_SEED=" + std::to_string(seed));
 
-    int survived = 0, leftStrays = 0, asFirst = 0;
+    int survived = 0, leftStrays = 0, asFirst = 0, changed = 0;
     std::size_t mostStrays = 0;
-    started = Clock::now();
+    const auto started = Clock::now();
     for (int i = 0; i < kills; ++i) {
-        {
-            Helper helper;
-            ASSERT_TRUE(helper.Started()) << "kill " << i;
-            std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-            ASSERT_TRUE(helper.Kill()) << "kill " << i << ": the helper ended by itself (a failed save)";
-        }
+        const pid_t saver = helper.StartSaver(before == contents[0] ? 1 : 0);
+        ASSERT_GT(saver, 0) << "kill " << i;
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ASSERT_TRUE(helper.Kill(saver)) << "kill " << i << ": the saver ended by itself (a failed save)";
         const Bytes bytes = ReadBytes(folder.userFile);
         ASSERT_TRUE(bytes == contents[0] || bytes == contents[1]) << "kill " << i << ": " << bytes.size() << " bytes";
         asFirst += bytes == contents[0];
+        changed += bytes != before;
+        before = bytes;
         CWexSezMaterialu loaded;
         ASSERT_TRUE(loaded.LoadFromFile(false)) << "kill " << i;
         ASSERT_TRUE(services.Prompts().empty()) << "kill " << i << ": " << services.Prompts()[0].Text();
@@ -158,9 +197,9 @@ TEST(KilledSaves, UserCatalogIsAlwaysTheOldOrTheNewFile)
     EXPECT_TRUE(services.Prompts().empty());
 
     std::printf("[ killed saves ] %d kills survived in %.1f s (seed %u, save %.2f ms, kill within %.2f ms): "
-                "%d left the first content, %d the second; %d left temporary files (at most %zu at once)\n",
-                survived, seconds, seed, std::chrono::duration<double, std::milli>(saveTime).count(),
-                static_cast<double>(span) / 1000.0, asFirst, survived - asFirst, leftStrays, mostStrays);
+                "%d left the first content, %d the second, %d a changed file; %d left temporary files (at most %zu at once)\n",
+                survived, seconds, seed, times[5] / 1000.0,
+                span / 1000.0, asFirst, survived - asFirst, changed, leftStrays, mostStrays);
 }
 
 TEST(KilledSaves, NextSaveRemovesOnlyTheLeftoversNobodyHolds)
