@@ -10,6 +10,7 @@
 #include "InputChecks.h"
 #include "ProgramIcons.h"
 #include "QtGuard.h"
+#include "TreeListCtrl.h"
 #include "WindowServices.h"
 
 #include <QAbstractButton>
@@ -140,6 +141,9 @@ CQyDlgMatEdituj::~CQyDlgMatEdituj()
     // The name edit loses the focus while the base dialog hides itself during destruction;
     // its handler must not reach the members destroyed by then.
     m_editName->blockSignals(true);
+    // The base dialog hides itself during destruction and the tree-list then asks for texts
+    // again: it must not ask this dialog, whose catalog and profiles are gone by then.
+    if (m_treeProf) m_treeProf->SetOwner(nullptr);
     // The working copy's users lists name the slots of the caller's records (OK and Cancel
     // empty them too): a dialog that ends any other way must not null those slots either.
     m_workCatalog.ClearUsers();

@@ -8,6 +8,7 @@
 #include "PipeTables.h"
 #include "ProgramIcons.h"
 #include "QtGuard.h"
+#include "TreeListCtrl.h"
 #include "QyDlgMatEdituj.h"
 #include "WindowServices.h"
 
@@ -128,7 +129,12 @@ CQyDlgMatVyber::CQyDlgMatVyber(QWidget* parent)
     ConnectCommonControls();
 }
 
-CQyDlgMatVyber::~CQyDlgMatVyber() = default;
+CQyDlgMatVyber::~CQyDlgMatVyber()
+{
+    // The base dialog hides itself during destruction and the tree-list then lays out its rows
+    // again: it must not ask a dialog that is no longer whole for their texts.
+    if (m_treeProf) m_treeProf->SetOwner(nullptr);
+}
 
 void CQyDlgMatVyber::CreateTemplate504()
 {

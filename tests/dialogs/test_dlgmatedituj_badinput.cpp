@@ -46,7 +46,7 @@ QList<BadText> BadTexts()
     return {
         {"overlong", QString(5000, QLatin1Char('W'))},
         {"overlong digits", QString(400, QLatin1Char('9'))},
-        {"a page of digits", QString(200000, QLatin1Char('7'))},
+        {"a page of digits", QString(50000, QLatin1Char('7'))},
         {"control characters", controls},
         {"only control characters", QString(QChar(0x01)) + QChar(0x08)},
         {"empty", QString()},
@@ -207,7 +207,7 @@ void TestDlgMatEditujBadInput::materialFields()
     const int fields[] = {IdcName, IdcPopis, IdcManufacturer, IdcDetail, IdcRoughness};
     for (int field : fields) {
         for (const BadText& bad : BadTexts()) {
-            for (const char* material : {"A kruh", "C podle DN", "D vlastni"}) {
+            for (const char* material : {"A kruh", "D vlastni"}) {
                 const QString attempt = QStringLiteral("field %1, %2, %3").arg(field).arg(bad.what).arg(material);
                 CWexMaterial* edited = d.dlg.m_workCatalog.Find(U16(material));
                 QVERIFY2(edited, qPrintable(attempt));
