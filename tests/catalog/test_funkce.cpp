@@ -86,6 +86,27 @@ TEST(CompareMaterialNames, CaseOnlyDifferenceIsEqual)
     EXPECT_EQ(LowerCodeUnit(u'Ř'), u'ř');
 }
 
+// Long lists are sorted on keys lowered once; two keys must compare as the names do, also
+// where one name is a prefix of the other or the names differ only in case.
+TEST(CompareMaterialNames, SortKeysOrderAsTheNames)
+{
+    const std::vector<std::u16string> names = {u"čáp", u"ČÁP", u"Cap", u"cap", u"CAPA", u"ca", u"", u"Řád",
+                                               u"řada", u"PE 100", u"pe 1000", u"PE 10", u"Ž", u"z", u"~x"};
+    for (const auto& a : names) {
+        for (const auto& b : names) {
+            std::u16string keyA, keyB;
+            AppendNameSortKey(keyA, a);
+            AppendNameSortKey(keyB, b);
+            const int byKeys = keyA.compare(keyB);
+            const int byNames = CompareNamesIgnoringCase(a, b);
+            EXPECT_EQ((byKeys > 0) - (byKeys < 0), byNames) << Utf16ToUtf8(a) << " / " << Utf16ToUtf8(b);
+        }
+    }
+    std::u16string keys = u"x";
+    AppendNameSortKey(keys, u"ŘÁD");
+    EXPECT_EQ(keys, u"xřád") << "appended to what the buffer holds";
+}
+
 TEST(ShowException, ShowsTextInformationBoxWithoutOwner)
 {
     ScriptedWindowServices services;

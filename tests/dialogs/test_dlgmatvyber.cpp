@@ -76,6 +76,7 @@ class TestDlgMatVyber : public QObject {
 
 private slots:
     void listsByNameIgnoringCaseAccentsLast();
+    void namesEqualButForCaseKeepTheCatalogsOrder();
     void showsTheFirstMaterialWhenOpened();
     void opensWithTheButtonsAndListOfTheHostsFilter_data();
     void opensWithTheButtonsAndListOfTheHostsFilter();
@@ -108,6 +109,17 @@ void TestDlgMatVyber::listsByNameIgnoringCaseAccentsLast()
     QCOMPARE(s.List().columnWidth(1), 170);
     // The item data is the record itself.
     QCOMPARE(s.List().GetItemData(2), s.catalog.Find(u"čáp"));
+}
+
+void TestDlgMatVyber::namesEqualButForCaseKeepTheCatalogsOrder()
+{
+    OpenSelection s({}, false, false);
+    FillCatalog(s.catalog, {{"cap"}, {"ČÁP"}, {"Cap"}, {"ca"}, {"CAP"}, {"čáp"}, {"capa"}});
+    s.dlg.FillMaterialList(MaterialFilter{GroupAll, PurposeAll});
+    // Equal when lowered: in the catalog's own (code unit) order; a prefix first.
+    QCOMPARE(ListedNames(s.List()), QStringList({"ca", "CAP", "Cap", "cap", "capa", "ČÁP", "čáp"}));
+    QCOMPARE(s.List().GetItemData(0), s.catalog.Find(u"ca"));
+    QCOMPARE(s.List().GetSelectedRow(), 0);
 }
 
 void TestDlgMatVyber::showsTheFirstMaterialWhenOpened()
