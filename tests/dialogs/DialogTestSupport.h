@@ -19,24 +19,31 @@
 inline void WhenModalShown(std::function<void(QWidget*)> act, int timeoutMs = 5000)
 {
     QWidget* before = QApplication::activeModalWidget();
-    auto timer = std::make_shared<QTimer>();
-    auto waited = std::make_shared<int>(0);
+    // The application owns the poll timer until it has done its work: the timer does not
+    // own itself through its own handler, which would keep it alive for ever.
+    auto* timer = new QTimer(QApplication::instance());
     timer->setInterval(10);
-    QObject::connect(timer.get(), &QTimer::timeout, [timer, waited, before, act, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited = 0, before, act, timeoutMs]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        *waited += 10;
+        waited += 10;
         if (modal && modal != before && modal->isVisible()) {
             timer->stop();
+            timer->deleteLater();
             QPointer<QWidget> guard(modal);
             act(modal);
-            QTimer::singleShot(timeoutMs, [guard] {
+            auto* watchdog = new QTimer(QApplication::instance());
+            watchdog->setSingleShot(true);
+            QObject::connect(watchdog, &QTimer::timeout, watchdog, [watchdog, guard] {
+                watchdog->deleteLater();
                 if (guard && guard->isVisible()) {
                     if (auto* dialog = qobject_cast<QDialog*>(guard.data())) dialog->done(-99);
                     else guard->close();
                 }
             });
-        } else if (*waited > timeoutMs) {
+            watchdog->start(timeoutMs);
+        } else if (waited > timeoutMs) {
             timer->stop();
+            timer->deleteLater();
         }
     });
     timer->start();
