@@ -21,14 +21,16 @@ std::atomic<bool> g_tracking{false};
 std::atomic<std::size_t> g_largest{0};
 } // namespace
 
-void* operator new(std::size_t size)
+// Never inlined: every allocation and release goes through these symbols, so that a memory
+// checker that replaces them (Valgrind) replaces both sides alike.
+[[gnu::noinline]] void* operator new(std::size_t size)
 {
     if (g_tracking && size > g_largest) g_largest = size;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
