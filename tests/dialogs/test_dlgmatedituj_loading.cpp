@@ -172,17 +172,20 @@ void TestDlgMatEditujLoading::chooserWithoutSettingsIsReported()
 {
     LoadingDialog d;
     qputenv("VELMORA_USER_REGISTRY", d.settings.root.filePath(QStringLiteral("missing.reg")).toLocal8Bit());
+    // The click runs any chooser modally before it returns, so a poll that lives only for the
+    // click sees it; no timer outlives this test to catch the next test's dialogs.
     bool chooserShown = false;
-    WhenModalShown(
-        [&](QWidget* modal) {
-            if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
-                chooserShown = true;
-                chooser->reject();
-            }
-        },
-        300);
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            chooserShown = true;
+            chooser->reject();
+        }
+    });
+    poll.start();
     d.Click(IdcLoadFromFile);
-    QTest::qWait(350);
+    poll.stop();
     QVERIFY(!chooserShown);
     QCOMPARE(d.Prompts().size(), std::size_t(1));
     QCOMPARE(d.Prompts()[0].Title(), std::string("Program vyvolal výjimku"));
