@@ -3,6 +3,7 @@
 
 #include "Application.h"
 #include "CatalogDialogTestSupport.h"
+#include "CatalogSettingsTestSupport.h"
 #include "CatalogFile.h"
 #include "DialogTestSupport.h"
 #include "QyDlgMatEdituj.h"
@@ -22,37 +23,7 @@ namespace {
 
 // A per-user settings file naming an install folder and a data folder inside a fresh
 // temporary folder; the machine-wide file names nothing.
-struct Settings {
-    QTemporaryDir root;
-    QString install;
-    QString data;
-
-    Settings()
-    {
-        install = root.filePath(QStringLiteral("install"));
-        data = root.filePath(QStringLiteral("data"));
-        QDir().mkpath(install + QStringLiteral("/Velmora"));
-        QDir().mkpath(data);
-        QFile file(root.filePath(QStringLiteral("user.reg")));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                                      "[HKEY_CURRENT_USER\\Software\\Brevanti]\n"
-                                      "\"CommonInstallPath\"=\"%1\"\n"
-                                      "\"CommonDataPath\"=\"%2\"\n")
-                           .arg(install, data)
-                           .toUtf8());
-        }
-        qputenv("VELMORA_USER_REGISTRY", root.filePath(QStringLiteral("user.reg")).toLocal8Bit());
-        qputenv("VELMORA_MACHINE_REGISTRY", root.filePath(QStringLiteral("none.reg")).toLocal8Bit());
-    }
-    ~Settings()
-    {
-        qunsetenv("VELMORA_USER_REGISTRY");
-        qunsetenv("VELMORA_MACHINE_REGISTRY");
-    }
-    QString UserCatalog() const { return data + QStringLiteral("/Velmora/Potrubi.ptq"); }
-    QString StandardCatalog() const { return install + QStringLiteral("/Velmora/Potrubi_std.ptq"); }
-};
+using Settings = TempCatalogSettings;
 
 // What the user saw in the editing dialog before closing it with `close`.
 struct Seen {

@@ -14,6 +14,7 @@
 #include "CWexFileError.h"
 #include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
+#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
 
 #include <cstdint>
@@ -22,16 +23,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::uint8_t> Write(CWexSezMaterialu& catalog)
-{
-    std::vector<std::uint8_t> bytes;
-    MemorySink sink(bytes);
-    CWexArchive ar(sink);
-    catalog.WriteTo(ar, false);
-    ar.Close();
-    return bytes;
-}
 
 CWexMaterial& AddMaterial(CWexSezMaterialu& catalog, const std::u16string& name, MaterialFilter filter)
 {
@@ -113,11 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     decline.QueueAnswer(IDNO);
     catalog.FinishReading();
 
-    const std::vector<std::uint8_t> first = Write(catalog);
+    const std::vector<std::uint8_t> first = CatalogFileBytes(catalog);
     CWexSezMaterialu again;
     MemorySource written(first);
     CWexArchive reread(written);
     again.ReadRecord(reread, false); // must not throw: a failure here aborts the run
-    if (Write(again) != first) std::abort();
+    if (CatalogFileBytes(again) != first) std::abort();
     return 0;
 }

@@ -6,25 +6,12 @@
 #include "CWexFileError.h"
 #include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
+#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-std::vector<std::uint8_t> Write(CWexSezMaterialu& catalog)
-{
-    std::vector<std::uint8_t> bytes;
-    MemorySink sink(bytes);
-    CWexArchive ar(sink);
-    catalog.WriteTo(ar, false);
-    ar.Close();
-    return bytes;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -44,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // What was read (completely or up to a failure) is a catalog this program can save and
     // load again, to the same bytes.
-    const std::vector<std::uint8_t> first = Write(catalog);
+    const std::vector<std::uint8_t> first = CatalogFileBytes(catalog);
     CWexSezMaterialu again;
     MemorySource written(first);
     CWexArchive reread(written);
     again.ReadFrom(reread, false); // must not throw: a failure here aborts the run
-    if (Write(again) != first) std::abort();
+    if (CatalogFileBytes(again) != first) std::abort();
     return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "CWexArchive.h"
 #include "CWexSezMaterialu.h"
+#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
 
 #include <cstdint>
@@ -18,16 +19,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::uint8_t> Write(CWexSezMaterialu& catalog)
-{
-    std::vector<std::uint8_t> bytes;
-    MemorySink sink(bytes);
-    CWexArchive ar(sink);
-    catalog.WriteTo(ar, false);
-    ar.Close();
-    return bytes;
-}
 
 // Imports `text`; false when it is refused.
 bool Import(const std::string& text, CWexSezMaterialu& catalog)
@@ -50,17 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CWexSezMaterialu imported;
     if (!Import(std::string(reinterpret_cast<const char*>(data), size), imported)) return 0;
-    const std::vector<std::uint8_t> file = Write(imported);
+    const std::vector<std::uint8_t> file = CatalogFileBytes(imported);
 
     CWexSezMaterialu read;
     MemorySource source(file);
     CWexArchive ar(source);
     const int version = read.ReadFrom(ar, false); // must not throw: a failure here aborts the run
     if (!services.Prompts().empty()) std::abort(); // the reader corrected an imported value
-    if (Write(read) != file) std::abort();
+    if (CatalogFileBytes(read) != file) std::abort();
 
     CWexSezMaterialu again;
     if (!Import(ToJsonText(CatalogToJson(read, version)), again)) std::abort();
-    if (Write(again) != file) std::abort();
+    if (CatalogFileBytes(again) != file) std::abort();
     return 0;
 }
