@@ -5,6 +5,7 @@
 #include "CWexProfil.h"
 #include "CWexSezMaterialu.h"
 #include "MaterialListCtrl.h"
+#include "QyDlgMatEdituj.h"
 #include "QyDlgMatVyber.h"
 #include "TreeListCtrl.h"
 
@@ -110,4 +111,16 @@ QStringList IdsFailing(const CQyAcDialog& dlg, std::initializer_list<int> ids, T
         if (!control || !test(control)) failing << QString::number(id);
     }
     return failing;
+}
+
+// Opens the editing dialog as the host does: on a working copy of `catalog`, to which OK hands
+// the work back. True once the dialog is the active window.
+inline bool OpenEditingOn(CQyDlgMatEdituj& dlg, CWexSezMaterialu& catalog)
+{
+    dlg.m_workCatalog.Assign(catalog);
+    dlg.m_pTargetCatalog = &catalog;
+    dlg.m_pCatalog = &dlg.m_workCatalog;
+    dlg.show();
+    dlg.activateWindow();
+    return QTest::qWaitForWindowActive(&dlg);
 }

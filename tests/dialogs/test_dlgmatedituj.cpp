@@ -54,12 +54,7 @@ struct OpenEditing {
                          })
     {
         FillCatalog(catalog, materials);
-        dlg.m_workCatalog.Assign(catalog);
-        dlg.m_pTargetCatalog = &catalog;
-        dlg.m_pCatalog = &dlg.m_workCatalog;
-        dlg.show();
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(OpenEditingOn(dlg, catalog));
     }
     CMaterialListCtrl& List() { return *dlg.m_listMat; }
     CTreeListCtrl& Tree() { return *dlg.m_treeProf; }

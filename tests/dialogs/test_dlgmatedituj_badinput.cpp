@@ -135,12 +135,7 @@ struct BadInputDialog {
         std::copy_n(u"mm", 3, own->m_szSuffix);
         own->UpdateAllLabels();
         catalog.m_bSaved = true;
-        dlg.m_workCatalog.Assign(catalog);
-        dlg.m_pTargetCatalog = &catalog;
-        dlg.m_pCatalog = &dlg.m_workCatalog;
-        dlg.show();
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(OpenEditingOn(dlg, catalog));
     }
 
     CTreeListCtrl& Tree() { return *dlg.m_treeProf; }

@@ -35,12 +35,7 @@ struct OpenFields {
             material->m_nSDR = 3;
         }
         catalog.m_bSaved = true;
-        dlg.m_workCatalog.Assign(catalog);
-        dlg.m_pTargetCatalog = &catalog;
-        dlg.m_pCatalog = &dlg.m_workCatalog;
-        dlg.show();
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(OpenEditingOn(dlg, catalog));
     }
     CMaterialListCtrl& List() { return *dlg.m_listMat; }
     void Click(int id) { QTest::mouseClick(Button(dlg, id), Qt::LeftButton); }

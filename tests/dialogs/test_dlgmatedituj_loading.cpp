@@ -48,12 +48,7 @@ struct LoadingDialog {
             CWexMaterial* pvc = catalog.Find(u"PVC");
             project.AddPipe(u"Stoka 1", 12.5f, pvc, pvc->FindProfile(kDn100));
         }
-        dlg.m_workCatalog.Assign(catalog);
-        dlg.m_pTargetCatalog = &catalog;
-        dlg.m_pCatalog = &dlg.m_workCatalog;
-        dlg.show();
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(OpenEditingOn(dlg, catalog));
     }
     CWexSezMaterialu& Work() { return dlg.m_workCatalog; }
     QStringList Listed() { return ListedNames(*dlg.m_listMat); }

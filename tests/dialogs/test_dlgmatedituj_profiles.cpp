@@ -31,12 +31,7 @@ struct ProfileDialog {
     explicit ProfileDialog(std::initializer_list<TestMaterial> materials)
     {
         FillCatalog(catalog, materials);
-        dlg.m_workCatalog.Assign(catalog);
-        dlg.m_pTargetCatalog = &catalog;
-        dlg.m_pCatalog = &dlg.m_workCatalog;
-        dlg.show();
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(OpenEditingOn(dlg, catalog));
     }
     CTreeListCtrl& Tree() { return *dlg.m_treeProf; }
     CWexMaterial* Material(const char* name) { return dlg.m_workCatalog.Find(U16(name)); }
@@ -343,12 +338,7 @@ void TestDlgMatEditujProfiles::pictureWithACellEditorOpen()
                           {"PVC KG", 3, 31, {11, 12, 13, 14}, DescByDn, "Polyvinylchlorid", "Wavin"}});
 #endif
     CQyDlgMatEdituj dlg;
-    dlg.m_workCatalog.Assign(catalog);
-    dlg.m_pTargetCatalog = &catalog;
-    dlg.m_pCatalog = &dlg.m_workCatalog;
-    dlg.show();
-    dlg.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QVERIFY(OpenEditingOn(dlg, catalog));
     CTreeListCtrl& tree = *dlg.m_treeProf;
     QVERIFY(tree.GetCount() > 1);
     tree.setFocus();
