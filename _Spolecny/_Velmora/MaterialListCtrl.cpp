@@ -186,6 +186,15 @@ CMaterialListCtrl::CMaterialListCtrl(QWidget* parent)
     });
 }
 
+QModelIndex CMaterialListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if ((action == MoveHome || action == MoveEnd) && m_model->rowCount() > 0) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        return m_model->index(action == MoveHome ? 0 : m_model->rowCount() - 1, column);
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
 void CMaterialListCtrl::SetColumns(const QStringList& headers, const QList<int>& widths)
 {
     m_model->SetHeaders(headers);

@@ -102,6 +102,11 @@ signals:
     // A row was double-clicked.
     void itemDoubleClicked(int row);
 
+protected:
+    // Home and End go to the first and the last material, as in a report list (a table view
+    // would move between the columns of the current row).
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
 private:
     void OnSelectionChanged();
     void OnRowsRemoved(int first, int last);

@@ -78,6 +78,7 @@ private slots:
     void listsByNameIgnoringCaseAccentsLast();
     void namesEqualButForCaseKeepTheCatalogsOrder();
     void showsTheFirstMaterialWhenOpened();
+    void keysWalkTheListAndShowEachMaterial();
     void opensWithTheButtonsAndListOfTheHostsFilter_data();
     void opensWithTheButtonsAndListOfTheHostsFilter();
     void filterButtonsRefillTheListButKeepTheHostsFilter();
@@ -150,6 +151,26 @@ void TestDlgMatVyber::showsTheFirstMaterialWhenOpened()
     QVERIFY(s.Tree().GetSelectedItem() == s.Tree().GetRootItem());
     CWexMaterial* dub = s.catalog.Find(u"dub");
     QVERIFY(dub->FindProfile(8)->m_hItem == s.Tree().GetRootItem());
+}
+
+void TestDlgMatVyber::keysWalkTheListAndShowEachMaterial()
+{
+    // Listed: Cap, dub, čáp. End and Home go to the last and the first material as in a report
+    // list, not to the last and first column of the row.
+    OpenSelection s;
+    s.List().setFocus();
+    QTest::keyClick(&s.List(), Qt::Key_End);
+    QCOMPARE(s.List().GetSelectedRow(), 2);
+    QCOMPARE(EditText(s.dlg, IdcName), QStringLiteral("čáp"));
+    QCOMPARE(TreeTexts(s.Tree(), 0).size(), 2);
+    QTest::keyClick(&s.List(), Qt::Key_Up);
+    QCOMPARE(EditText(s.dlg, IdcName), QStringLiteral("dub"));
+    QTest::keyClick(&s.List(), Qt::Key_Home);
+    QCOMPARE(s.List().GetSelectedRow(), 0);
+    QCOMPARE(EditText(s.dlg, IdcName), QStringLiteral("Cap"));
+    QCOMPARE(s.Tree().GetCount(), 0);
+    QTest::keyClick(&s.List(), Qt::Key_Down);
+    QCOMPARE(EditText(s.dlg, IdcName), QStringLiteral("dub"));
 }
 
 void TestDlgMatVyber::opensWithTheButtonsAndListOfTheHostsFilter_data()
