@@ -68,7 +68,7 @@ CWexMaterial::CWexMaterial(CWexSezMaterialu* owner, const CWexMaterial& source)
     m_szSuffix[kAffixUnits - 1] = 0;
     m_profiles.reserve(source.m_profiles.size());
     for (const auto& [dn, profile] : source.m_profiles)
-        m_profiles.emplace(dn, std::make_unique<CWexProfil>(this, *profile));
+        m_profiles.emplace(dn, std::make_unique<CWexProfil>(this, *profile, CWexProfil::Labels::Keep));
 }
 
 CWexMaterial::~CWexMaterial()

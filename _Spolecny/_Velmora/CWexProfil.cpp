@@ -79,7 +79,7 @@ CWexProfil::CWexProfil(CWexMaterial* material, std::int32_t dn) : m_nDN(dn), m_p
 
 CWexProfil::CWexProfil(CWexMaterial* material) : m_pMaterial(material) {}
 
-CWexProfil::CWexProfil(CWexMaterial* material, const CWexProfil& source)
+CWexProfil::CWexProfil(CWexMaterial* material, const CWexProfil& source, Labels labels)
     : m_nDN(source.m_nDN),
       m_fInnerDiameter(source.m_fInnerDiameter),
       m_fWall(source.m_fWall),
@@ -89,7 +89,12 @@ CWexProfil::CWexProfil(CWexMaterial* material, const CWexProfil& source)
 {
     CopyField(m_szUrsMaterial, source.m_szUrsMaterial);
     CopyField(m_szUrsAssembly, source.m_szUrsAssembly);
-    UpdateLabels();
+    if (labels == Labels::Keep) {
+        CopyField(m_szLabel, source.m_szLabel);
+        CopyField(m_szShortLabel, source.m_szShortLabel);
+    } else {
+        UpdateLabels();
+    }
 }
 
 CWexProfil::~CWexProfil()

@@ -21,9 +21,11 @@ public:
     CWexProfil(CWexMaterial* material, std::int32_t dn);
     // An empty profile about to be read from an archive: DN index -1.
     explicit CWexProfil(CWexMaterial* material);
-    // A copy of `source` owned by `material` (labelled by the new owner's settings), with
-    // the same users list. Not entered in any table.
-    CWexProfil(CWexMaterial* material, const CWexProfil& source);
+    // A copy of `source` owned by `material`, with the same users list; not entered in any
+    // table. Its labels are built anew from the new owner's settings, or, for a copy of the
+    // whole material (same settings, so the same labels), taken as they are.
+    enum class Labels { Rebuild, Keep };
+    CWexProfil(CWexMaterial* material, const CWexProfil& source, Labels labels = Labels::Rebuild);
     // Writes null into every registered reference slot.
     ~CWexProfil();
 

@@ -122,6 +122,37 @@ TEST_F(Catalog, ClearKeepingUsedDetachesThemAliveAndApartFromTheCatalog)
     EXPECT_EQ(catalog.DetachedCount(), 0u);
 }
 
+TEST_F(Catalog, AssignGivesTheLabelsTheCopysOwnSettingsBuild)
+{
+    // Every description mode: by DN, outer diameter x wall, and the user's own with a prefix
+    // and a suffix around the inner or the outer diameter.
+    Add(catalog, u"DN", {8, 11, 40});
+    Add(catalog, u"DxT", {8, 11, 40})->m_nDescMode = DescOuterXWall;
+    for (bool inner : {true, false}) {
+        CWexMaterial* own = Add(catalog, inner ? u"Vlastní ID" : u"Vlastní OD", {8, 11, 40});
+        own->m_nDescMode = DescUserDefined;
+        own->m_bInnerDiameter = inner;
+        std::copy_n(u"Tr ", 4, own->m_szPrefix);
+        std::copy_n(u" mm", 4, own->m_szSuffix);
+    }
+    for (auto& [name, m] : catalog.m_materials) {
+        for (auto& [dn, p] : m->m_profiles) p->m_fWall = 2.5f + static_cast<float>(dn);
+        m->UpdateAllLabels();
+    }
+
+    CWexSezMaterialu working;
+    working.Assign(catalog);
+    for (auto& [name, m] : working.m_materials) {
+        for (auto& [dn, p] : m->m_profiles) {
+            const std::u16string label = p->Label(), shortLabel = p->ShortLabel();
+            EXPECT_EQ(label, catalog.Find(name)->FindProfile(dn)->Label());
+            p->UpdateLabels();
+            EXPECT_EQ(p->Label(), label) << std::string(name.begin(), name.end()) << " DN " << dn;
+            EXPECT_EQ(p->ShortLabel(), shortLabel);
+        }
+    }
+}
+
 TEST_F(Catalog, AssignCopiesEverythingAndTheCommitRepointsUsersSafely)
 {
     // A host object uses a material and one of its profiles of the program's catalog.
