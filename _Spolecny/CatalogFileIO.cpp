@@ -156,9 +156,11 @@ int SyncFolder(int folder)
 
 // Removes the temporary files of saves that were killed half way: names this layer gives to
 // the temporary files of `target` and of its backup, which nobody holds locked any more. Only
-// called while the target's lock is held, so no other save of the same target is running;
-// a file whose lock is taken (a backup link of the very file being replaced) stays.
-void RemoveAbandonedTemporaries(const std::filesystem::path& target, const std::filesystem::path& backup)
+// called while the target's lock is held (`locked` is the target as that lock's handle saw
+// it), so no other save of the same target is running: a backup link to the very file being
+// replaced shares that lock, yet can only be left by such a killed save, and goes as well.
+void RemoveAbandonedTemporaries(const std::filesystem::path& target, const std::filesystem::path& backup,
+                                const struct stat& locked)
 {
     const std::string newPrefix = "." + target.filename().string() + ".new.";
     const std::string backupPrefix = backup.empty() ? newPrefix : "." + backup.filename().string() + ".bak.";
@@ -171,8 +173,10 @@ void RemoveAbandonedTemporaries(const std::filesystem::path& target, const std::
         int fd = Sys().open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
         if (fd < 0) continue;
         struct stat info {};
-        if (Sys().fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && Sys().flock(fd, LOCK_EX | LOCK_NB) == 0)
-            Sys().unlink(entry.path().c_str());
+        if (Sys().fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            const bool linkOfTarget = info.st_dev == locked.st_dev && info.st_ino == locked.st_ino;
+            if (linkOfTarget || Sys().flock(fd, LOCK_EX | LOCK_NB) == 0) Sys().unlink(entry.path().c_str());
+        }
         Sys().close(fd);
     }
 }
@@ -240,16 +244,16 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const st
 {
     if (m_target.parent_path().empty()) m_target = std::filesystem::path(".") / m_target;
     mode_t mode = 0666;
+    struct stat existing {};
     try {
-        struct stat info {};
-        m_existing = OpenLocked(m_target, O_RDONLY, info);
-        mode = info.st_mode & 07777;
+        m_existing = OpenLocked(m_target, O_RDONLY, existing);
+        mode = existing.st_mode & 07777;
         m_mode = mode;
     } catch (const CWexFileError& e) {
         // A target that does not exist yet is simply created.
         if (e.GetCause() != Cause::OpenFailed || e.SystemError() != ENOENT) throw;
     }
-    if (m_existing != kNoHandle) RemoveAbandonedTemporaries(m_target, m_backup);
+    if (m_existing != kNoHandle) RemoveAbandonedTemporaries(m_target, m_backup, existing);
     try {
         m_file = CreateTemporary(m_target, "new", mode, m_temporary);
         // Locked while it is written: a save that dies leaves a file nobody holds, which the
