@@ -147,7 +147,7 @@ TEST_F(Catalog, AssignGivesTheLabelsTheCopysOwnSettingsBuild)
             const std::u16string label = p->Label(), shortLabel = p->ShortLabel();
             EXPECT_EQ(label, catalog.Find(name)->FindProfile(dn)->Label());
             p->UpdateLabels();
-            EXPECT_EQ(p->Label(), label) << std::string(name.begin(), name.end()) << " DN " << dn;
+            EXPECT_EQ(p->Label(), label) << "description mode " << m->m_nDescMode << ", DN " << dn;
             EXPECT_EQ(p->ShortLabel(), shortLabel);
         }
     }

@@ -14,8 +14,9 @@
 #include "CWexFileError.h"
 #include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
-#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
+
+#include "CatalogTestSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -104,11 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     decline.QueueAnswer(IDNO);
     catalog.FinishReading();
 
-    const std::vector<std::uint8_t> first = CatalogFileBytes(catalog);
+    const std::vector<std::uint8_t> first = WriteCatalog(catalog);
     CWexSezMaterialu again;
     MemorySource written(first);
     CWexArchive reread(written);
     again.ReadRecord(reread, false); // must not throw: a failure here aborts the run
-    if (CatalogFileBytes(again) != first) std::abort();
+    if (WriteCatalog(again) != first) std::abort();
     return 0;
 }

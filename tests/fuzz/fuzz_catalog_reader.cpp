@@ -6,8 +6,9 @@
 #include "CWexFileError.h"
 #include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
-#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
+
+#include "CatalogTestSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // What was read (completely or up to a failure) is a catalog this program can save and
     // load again, to the same bytes.
-    const std::vector<std::uint8_t> first = CatalogFileBytes(catalog);
+    const std::vector<std::uint8_t> first = WriteCatalog(catalog);
     CWexSezMaterialu again;
     MemorySource written(first);
     CWexArchive reread(written);
     again.ReadFrom(reread, false); // must not throw: a failure here aborts the run
-    if (CatalogFileBytes(again) != first) std::abort();
+    if (WriteCatalog(again) != first) std::abort();
     return 0;
 }

@@ -10,8 +10,9 @@
 
 #include "CWexArchive.h"
 #include "CWexSezMaterialu.h"
-#include "FuzzSupport.h"
 #include "ScriptedWindowServices.h"
+
+#include "CatalogTestSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,17 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CWexSezMaterialu imported;
     if (!Import(std::string(reinterpret_cast<const char*>(data), size), imported)) return 0;
-    const std::vector<std::uint8_t> file = CatalogFileBytes(imported);
+    const std::vector<std::uint8_t> file = WriteCatalog(imported);
 
     CWexSezMaterialu read;
     MemorySource source(file);
     CWexArchive ar(source);
     const int version = read.ReadFrom(ar, false); // must not throw: a failure here aborts the run
     if (!services.Prompts().empty()) std::abort(); // the reader corrected an imported value
-    if (CatalogFileBytes(read) != file) std::abort();
+    if (WriteCatalog(read) != file) std::abort();
 
     CWexSezMaterialu again;
     if (!Import(ToJsonText(CatalogToJson(read, version)), again)) std::abort();
-    if (CatalogFileBytes(again) != file) std::abort();
+    if (WriteCatalog(again) != file) std::abort();
     return 0;
 }
