@@ -1,7 +1,12 @@
 #include "CWexFileError.h"
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -39,4 +44,14 @@ CWexFileError::CWexFileError(Cause cause, std::filesystem::path path, int system
         m_text += "]";
 #endif
     }
+}
+
+bool CWexFileError::IsMissing() const noexcept
+{
+    if (m_cause != Cause::OpenFailed) return false;
+#ifdef _WIN32
+    return m_systemError == ERROR_FILE_NOT_FOUND || m_systemError == ERROR_PATH_NOT_FOUND;
+#else
+    return m_systemError == ENOENT || m_systemError == ENOTDIR;
+#endif
 }

@@ -28,6 +28,9 @@ public:
     Cause GetCause() const noexcept { return m_cause; }
     // The file could not be opened at all (missing, refused, locked): the caller falls back.
     bool IsOpenFailure() const noexcept { return m_cause == Cause::OpenFailed || m_cause == Cause::Locked; }
+    // The file (or its folder) does not exist: the one open failure after which a new file
+    // may take its place.
+    bool IsMissing() const noexcept;
     const std::filesystem::path& Path() const noexcept { return m_path; }
     int SystemError() const noexcept { return m_systemError; }
 

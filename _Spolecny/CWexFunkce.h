@@ -24,6 +24,14 @@ private:
     std::string m_text;
 };
 
+// A record written by a newer version of the program. Its own type, so that the catalog can
+// tell a newer file (never to be replaced by what this version could read of it) from a
+// damaged one; shown like any other CWexException.
+class CWexNewerVersionError : public CWexException {
+public:
+    using CWexException::CWexException;
+};
+
 // Cuts a UTF-8 text after `maxCharacters` code points, never inside a character.
 std::string CutUtf8(const std::string& text, std::size_t maxCharacters);
 

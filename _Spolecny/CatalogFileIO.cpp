@@ -1,5 +1,7 @@
 // The file layer on POSIX systems. Locks are flock() locks: advisory, held by the open file,
-// released when it is closed.
+// released when it is closed. On NFS the kernel carries them to the server as whole-file
+// byte-range locks, and on SMB mounts (Linux 5.5 and later) as SMB byte-range locks, so they
+// hold between the machines that share a catalog folder.
 
 #ifndef _WIN32
 
@@ -12,6 +14,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 namespace catalog_io {
@@ -30,9 +33,13 @@ const SystemCalls g_realCalls{
     [](const char* from, const char* to) { return ::rename(from, to); },
     [](const char* existing, const char* link) { return ::link(existing, link); },
     [](const char* path) { return ::unlink(path); },
+    [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+    [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
 };
 
 const SystemCalls* g_calls = &g_realCalls;
+
+std::atomic<std::chrono::milliseconds::rep> g_lockWaitMs{2000};
 
 const SystemCalls& Sys()
 {
@@ -41,9 +48,24 @@ const SystemCalls& Sys()
 
 constexpr int kNoHandle = -1;
 
-// Opens `path` and takes its exclusive lock without waiting. A file another process holds
-// locked counts as one that cannot be opened. Where the file system has no locks at all
-// (some network shares), the file is used unlocked rather than refused.
+// Takes the exclusive lock of `fd`, waiting up to LockWait() for another process to let go.
+// 0, or the errno of the last try.
+int TakeLock(int fd)
+{
+    const auto deadline = std::chrono::steady_clock::now() + LockWait();
+    for (;;) {
+        if (Sys().flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+        const int error = errno;
+        if (error != EWOULDBLOCK && error != EINTR) return error;
+        if (std::chrono::steady_clock::now() >= deadline) return error;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+}
+
+// Opens `path` and takes its exclusive lock, waiting briefly for another process's save to
+// end. A file still locked after that counts as one that cannot be opened. Where the file
+// system has no locks at all (some network shares), the file is used unlocked rather than
+// refused.
 int OpenLocked(const std::filesystem::path& path, int flags, struct stat& info)
 {
     int fd;
@@ -60,7 +82,7 @@ int OpenLocked(const std::filesystem::path& path, int flags, struct stat& info)
         Sys().close(fd);
         throw CWexFileError(Cause::OpenFailed, path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
-    if (Sys().flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    if (const int error = TakeLock(fd); error == EWOULDBLOCK || error == EINTR) {
         Sys().close(fd);
         throw CWexFileError(Cause::Locked, path, EWOULDBLOCK);
     }
@@ -76,9 +98,21 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const
     return target.parent_path() / name;
 }
 
+// Gives a new file the permission bits and group of the file it replaces. open() masks the
+// bits with the saver's umask (a shared catalog's 0664 would become 0644), so they are set
+// again; the group is that of the old file where the saver may give it (a member of the
+// group), else the folder's (a set-group-ID folder gives its own). Neither is worth failing
+// a save for: file systems without owners refuse both.
+void TakeAccessOf(int fd, mode_t mode, gid_t group)
+{
+    if (group != static_cast<gid_t>(-1)) Sys().fchown(fd, static_cast<uid_t>(-1), group);
+    // After the group: a change of group may clear the set-group-ID bit.
+    Sys().fchmod(fd, mode);
+}
+
 // Creates a new temporary file beside `target`. A refusal is `cause` for `target`: the new
 // catalog's file cannot be opened, while the backup's copy is a failure to write.
-int CreateTemporary(const std::filesystem::path& target, const char* what, mode_t mode,
+int CreateTemporary(const std::filesystem::path& target, const char* what, mode_t mode, gid_t group,
                     std::filesystem::path& created, Cause cause = Cause::OpenFailed)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -86,6 +120,7 @@ int CreateTemporary(const std::filesystem::path& target, const char* what, mode_
         int fd = Sys().open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (fd >= 0) {
             created = candidate;
+            TakeAccessOf(fd, mode, group);
             return fd;
         }
         if (errno != EEXIST && errno != EINTR) throw CWexFileError(cause, target, errno);
@@ -116,6 +151,22 @@ void SyncAndClose(int& fd, const std::filesystem::path& path)
     fd = kNoHandle;
     if (result != 0) throw CWexFileError(Cause::WriteFailed, path, error);
     if (closed != 0) throw CWexFileError(Cause::WriteFailed, path, closeError);
+}
+
+// Reads the whole of `source` (open, at offset 0).
+std::vector<std::uint8_t> ReadWhole(int source, const std::filesystem::path& sourcePath)
+{
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[65536];
+    for (;;) {
+        ssize_t got = Sys().read(source, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw CWexFileError(Cause::ReadFailed, sourcePath, errno);
+        }
+        if (got == 0) return bytes;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
 }
 
 // Copies the whole of `source` (open, at offset 0) into a new file at `dest`, synced.
@@ -188,6 +239,21 @@ const SystemCalls& RealSystemCalls()
     return g_realCalls;
 }
 
+std::chrono::milliseconds LockWait()
+{
+    return std::chrono::milliseconds(g_lockWaitMs.load());
+}
+
+ScopedLockWait::ScopedLockWait(std::chrono::milliseconds wait) : m_previous(LockWait())
+{
+    g_lockWaitMs = wait.count();
+}
+
+ScopedLockWait::~ScopedLockWait()
+{
+    g_lockWaitMs = m_previous.count();
+}
+
 const SystemCalls& CurrentSystemCalls()
 {
     return *g_calls;
@@ -239,6 +305,13 @@ std::filesystem::path BackupPathOf(const std::filesystem::path& target)
     return backup;
 }
 
+std::filesystem::path BackupGeneration(const std::filesystem::path& backup, int n)
+{
+    std::filesystem::path path = backup;
+    if (n > 1) path += std::to_string(n);
+    return path;
+}
+
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup)
     : m_target(target), m_backup(backup), m_existing(kNoHandle), m_file(kNoHandle)
 {
@@ -249,13 +322,14 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const st
         m_existing = OpenLocked(m_target, O_RDONLY, existing);
         mode = existing.st_mode & 07777;
         m_mode = mode;
+        m_group = existing.st_gid;
     } catch (const CWexFileError& e) {
         // A target that does not exist yet is simply created.
         if (e.GetCause() != Cause::OpenFailed || e.SystemError() != ENOENT) throw;
     }
     if (m_existing != kNoHandle) RemoveAbandonedTemporaries(m_target, m_backup, existing);
     try {
-        m_file = CreateTemporary(m_target, "new", mode, m_temporary);
+        m_file = CreateTemporary(m_target, "new", mode, m_group, m_temporary);
         // Locked while it is written: a save that dies leaves a file nobody holds, which the
         // next save of the same target removes.
         Sys().flock(m_file, LOCK_EX | LOCK_NB);
@@ -284,6 +358,13 @@ void AtomicFileWriter::Discard() noexcept
     m_existing = kNoHandle;
 }
 
+const std::optional<std::vector<std::uint8_t>>& AtomicFileWriter::ExistingContent()
+{
+    if (!m_existingRead && m_existing != kNoHandle) m_existingContent = ReadWhole(m_existing, m_target);
+    m_existingRead = true;
+    return m_existingContent;
+}
+
 void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
 {
     if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
@@ -298,19 +379,45 @@ void AtomicFileWriter::KeepBackup()
     if (Sys().link(m_target.c_str(), linkName.c_str()) == 0) {
         m_backupTemporary = linkName;
     } else {
-        int copy = CreateTemporary(m_backup, "bak", m_mode, m_backupTemporary, Cause::WriteFailed);
+        int copy = CreateTemporary(m_backup, "bak", m_mode, m_group, m_backupTemporary, Cause::WriteFailed);
         try {
-            CopyInto(m_existing, m_target, copy, m_backup);
+            // The content may have been read already, and the handle's offset with it.
+            if (m_existingContent)
+                WriteAll(copy, m_existingContent->data(), m_existingContent->size(), m_backup);
+            else
+                CopyInto(m_existing, m_target, copy, m_backup);
         } catch (...) {
             Sys().close(copy);
             throw;
         }
         SyncAndClose(copy, m_backup);
     }
+    // Only with the new backup ready do the older ones move: a failure before leaves them all.
+    ShiftBackups();
     if (Sys().rename(m_backupTemporary.c_str(), m_backup.c_str()) != 0)
         throw CWexFileError(Cause::WriteFailed, m_backup, errno);
     m_backupTemporary.clear();
     m_backupKept = true;
+}
+
+void AtomicFileWriter::ShiftBackups()
+{
+    // Each older generation moves one place down, into the first gap or onto the oldest,
+    // which goes. One rename at a time: a save killed in between leaves a gap, never a lost
+    // or half-written backup, and the next save fills the gap first.
+    int gap = kBackupGenerations;
+    for (int n = 1; n < kBackupGenerations; ++n) {
+        struct stat info {};
+        if (::lstat(BackupGeneration(m_backup, n).c_str(), &info) != 0 && errno == ENOENT) {
+            gap = n;
+            break;
+        }
+    }
+    for (int n = gap - 1; n >= 1; --n) {
+        if (Sys().rename(BackupGeneration(m_backup, n).c_str(), BackupGeneration(m_backup, n + 1).c_str()) != 0 &&
+            errno != ENOENT)
+            throw CWexFileError(Cause::WriteFailed, BackupGeneration(m_backup, n), errno);
+    }
 }
 
 void AtomicFileWriter::PutBackPrevious() noexcept

@@ -1,16 +1,20 @@
 #pragma once
 // The file layer under the catalog files: reading under an exclusive lock, and replacing a
 // file atomically (temporary file in the same folder, flush, sync, rename, folder sync) with
-// the previous file kept as "<name>.bak". Every failure is a CWexFileError.
+// the previous files kept as "<name>.bak" (the newest), "<name>.bak2" ... "<name>.bak5".
+// Every failure is a CWexFileError.
 //
 // Every system call goes through SystemCalls, so that tests can make any step fail (open,
 // write, fsync, rename, the folder sync ...; on Windows the flush and ReplaceFileW).
 
 #include "CWexArchive.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -52,6 +56,8 @@ struct SystemCalls {
     std::function<int(const char* from, const char* to)> rename;
     std::function<int(const char* existing, const char* link)> link;
     std::function<int(const char* path)> unlink;
+    std::function<int(int fd, mode_t mode)> fchmod;
+    std::function<int(int fd, uid_t owner, gid_t group)> fchown;
 };
 #endif
 
@@ -71,6 +77,24 @@ public:
 private:
     const SystemCalls* m_previous;
 };
+
+// How long opening a file waits for another process's lock before it counts as locked: a
+// save takes milliseconds, so a lock held longer belongs to something that will not let go.
+std::chrono::milliseconds LockWait();
+// Sets another wait for the lifetime of a scope (tests).
+class ScopedLockWait {
+public:
+    explicit ScopedLockWait(std::chrono::milliseconds wait);
+    ~ScopedLockWait();
+    ScopedLockWait(const ScopedLockWait&) = delete;
+    ScopedLockWait& operator=(const ScopedLockWait&) = delete;
+
+private:
+    std::chrono::milliseconds m_previous;
+};
+
+// How many saved versions a replacement keeps beside the file.
+inline constexpr int kBackupGenerations = 5;
 
 // A file open for reading under an exclusive lock, as the source of a loading archive.
 class LockedReadFile : public ByteSource {
@@ -97,13 +121,19 @@ private:
 // file and leaves the target exactly as it was.
 class AtomicFileWriter : public ByteSink {
 public:
-    // Locks the existing target (if any) and creates the temporary file. When `backup` is not
-    // empty, Commit keeps the replaced target under that path. Throws CWexFileError:
-    // OpenFailed (the folder or the file refuses) or Locked.
+    // Locks the existing target (if any) and creates the temporary file with the target's
+    // permission bits and group. When `backup` is not empty, Commit keeps the replaced target
+    // under that path, the backups before it shifted to the older generations. Throws
+    // CWexFileError: OpenFailed (the folder or the file refuses) or Locked.
     AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup);
     ~AtomicFileWriter() override;
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // The bytes of the target as it is now, read under the lock this writer holds, so that
+    // nobody can change them before Commit; nullopt when there is no target yet. Throws
+    // CWexFileError (ReadFailed).
+    const std::optional<std::vector<std::uint8_t>>& ExistingContent();
 
     // Throws CWexFileError (WriteFailed).
     void Write(const std::uint8_t* data, std::size_t size) override;
@@ -115,12 +145,14 @@ public:
 
 private:
     void Discard() noexcept;
+    void ShiftBackups();
 #ifndef _WIN32
     void KeepBackup();
     void PutBackPrevious() noexcept;
     NativeHandle m_folder = -1; // the target's folder, open for its sync
     bool m_backupKept = false;
     mode_t m_mode = 0666; // the replaced target's permission bits, also for a copied backup
+    gid_t m_group = static_cast<gid_t>(-1); // the replaced target's group; -1 = the folder's choice
 #endif
 
     std::filesystem::path m_target;
@@ -130,9 +162,14 @@ private:
     NativeHandle m_existing;  // the target being replaced, held locked; invalid when none
     NativeHandle m_file;      // the temporary file
     bool m_committed = false;
+    bool m_existingRead = false;
+    std::optional<std::vector<std::uint8_t>> m_existingContent;
 };
 
 // The path of the backup kept when `target` is replaced: "<target>.bak".
 std::filesystem::path BackupPathOf(const std::filesystem::path& target);
+// Generation `n` (1 = the newest) of the backups kept under `backup`: "<backup>" for 1,
+// "<backup>2" ... for the older ones.
+std::filesystem::path BackupGeneration(const std::filesystem::path& backup, int n);
 
 } // namespace catalog_io

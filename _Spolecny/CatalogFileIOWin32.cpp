@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 #include <windows.h>
 
 namespace catalog_io {
@@ -39,6 +40,8 @@ const SystemCalls g_realCalls{
 
 const SystemCalls* g_calls = &g_realCalls;
 
+std::atomic<std::chrono::milliseconds::rep> g_lockWaitMs{2000};
+
 const SystemCalls& Sys()
 {
     return *g_calls;
@@ -49,14 +52,19 @@ bool IsLockedError(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// Opens without sharing, waiting up to LockWait() while another process has the file open.
 HANDLE OpenExclusive(const std::filesystem::path& path, DWORD access, DWORD disposition)
 {
-    HANDLE handle = Sys().createFile(path.c_str(), access, 0, disposition);
-    if (handle == INVALID_HANDLE_VALUE) {
+    const auto deadline = std::chrono::steady_clock::now() + LockWait();
+    for (;;) {
+        HANDLE handle = Sys().createFile(path.c_str(), access, 0, disposition);
+        if (handle != INVALID_HANDLE_VALUE) return handle;
         DWORD error = ::GetLastError();
-        throw CWexFileError(IsLockedError(error) ? Cause::Locked : Cause::OpenFailed, path, static_cast<int>(error));
+        if (!IsLockedError(error) || std::chrono::steady_clock::now() >= deadline)
+            throw CWexFileError(IsLockedError(error) ? Cause::Locked : Cause::OpenFailed, path,
+                                static_cast<int>(error));
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
-    return handle;
 }
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target)
@@ -77,6 +85,21 @@ const SystemCalls& RealSystemCalls()
 const SystemCalls& CurrentSystemCalls()
 {
     return *g_calls;
+}
+
+std::chrono::milliseconds LockWait()
+{
+    return std::chrono::milliseconds(g_lockWaitMs.load());
+}
+
+ScopedLockWait::ScopedLockWait(std::chrono::milliseconds wait) : m_previous(LockWait())
+{
+    g_lockWaitMs = wait.count();
+}
+
+ScopedLockWait::~ScopedLockWait()
+{
+    g_lockWaitMs = m_previous.count();
 }
 
 ScopedSystemCalls::ScopedSystemCalls(const SystemCalls& calls) : m_previous(g_calls)
@@ -128,6 +151,13 @@ std::filesystem::path BackupPathOf(const std::filesystem::path& target)
     return backup;
 }
 
+std::filesystem::path BackupGeneration(const std::filesystem::path& backup, int n)
+{
+    std::filesystem::path path = backup;
+    if (n > 1) path += std::to_wstring(n);
+    return path;
+}
+
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup)
     : m_target(target), m_backup(backup), m_existing(INVALID_HANDLE_VALUE), m_file(INVALID_HANDLE_VALUE)
 {
@@ -163,6 +193,44 @@ void AtomicFileWriter::Discard() noexcept
     m_existing = INVALID_HANDLE_VALUE;
 }
 
+const std::optional<std::vector<std::uint8_t>>& AtomicFileWriter::ExistingContent()
+{
+    if (!m_existingRead && m_existing != INVALID_HANDLE_VALUE) {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t buffer[65536];
+        for (;;) {
+            DWORD got = 0;
+            if (!Sys().readFile(m_existing, buffer, sizeof buffer, &got))
+                throw CWexFileError(Cause::ReadFailed, m_target, static_cast<int>(::GetLastError()));
+            if (got == 0) break;
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+        m_existingContent = std::move(bytes);
+    }
+    m_existingRead = true;
+    return m_existingContent;
+}
+
+void AtomicFileWriter::ShiftBackups()
+{
+    // Each older generation moves one place down, into the first gap or onto the oldest.
+    int gap = kBackupGenerations;
+    for (int n = 1; n < kBackupGenerations; ++n) {
+        if (::GetFileAttributesW(BackupGeneration(m_backup, n).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            gap = n;
+            break;
+        }
+    }
+    for (int n = gap - 1; n >= 1; --n) {
+        if (!Sys().moveFileEx(BackupGeneration(m_backup, n).c_str(), BackupGeneration(m_backup, n + 1).c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND)
+                throw CWexFileError(Cause::WriteFailed, BackupGeneration(m_backup, n), static_cast<int>(error));
+        }
+    }
+}
+
 void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
@@ -187,6 +255,7 @@ void AtomicFileWriter::Commit()
     BOOL replaced;
     DWORD error = ERROR_SUCCESS;
     if (m_existing != INVALID_HANDLE_VALUE) {
+        if (!m_backup.empty()) ShiftBackups();
         Sys().closeHandle(m_existing);
         m_existing = INVALID_HANDLE_VALUE;
         // Replaces the target in one step and keeps the replaced file as the backup.

@@ -12,9 +12,14 @@ const std::u16string kOverwriteInstruction =
 
 int AskOverwriteMaterial(const std::u16string& content)
 {
+    return AskFourButtonQuestion(kOverwriteInstruction, content);
+}
+
+int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content)
+{
     TaskDialogSpec request;
     request.title = kProgramTitle;
-    request.mainInstruction = kOverwriteInstruction;
+    request.mainInstruction = mainInstruction;
     request.content = content;
     request.icon = MessageIcon::Warning;
     request.commonButtons = 0;

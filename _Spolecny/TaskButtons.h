@@ -37,3 +37,5 @@ inline constexpr int kOverwriteButtonMask = 0x36;
 // question cannot be shown or the window services answer with a code that is not one of
 // the four buttons. Dismissing the question answers kOverwriteYes.
 int AskOverwriteMaterial(const std::u16string& content);
+// The same four buttons, answers and defaults under another main instruction.
+int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content);

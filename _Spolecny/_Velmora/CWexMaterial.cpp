@@ -220,7 +220,8 @@ void CWexMaterial::UpdateAllLabels()
 
 bool CWexMaterial::MoveProfile(CWexProfil* profile, std::int32_t dn)
 {
-    if (m_profiles.count(dn)) return false;
+    // An index outside the table would be written as a size the reader cannot take back.
+    if (!IsValidDn(dn) || m_profiles.count(dn)) return false;
     auto it = std::find_if(m_profiles.begin(), m_profiles.end(),
                            [profile](const auto& entry) { return entry.second.get() == profile; });
     if (it == m_profiles.end()) return false;
@@ -233,6 +234,9 @@ bool CWexMaterial::MoveProfile(CWexProfil* profile, std::int32_t dn)
 bool CWexMaterial::InsertProfile(std::unique_ptr<CWexProfil> profile)
 {
     const std::int32_t dn = profile->m_nDN;
+    // A damaged file's index outside the table is kept as read (the reader enters its profiles
+    // itself), but a caller may not make one.
+    if (!IsValidDn(dn)) return false;
     if (!m_profiles.try_emplace(dn, std::move(profile)).second) return false;
     SetModified();
     return true;

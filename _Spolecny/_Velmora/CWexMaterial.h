@@ -63,9 +63,11 @@ public:
     // Marks the owning catalog as changed.
     void SetModified();
 
-    // Re-keys `profile` (one of ours) under `dn`; false when another profile holds `dn`.
+    // Re-keys `profile` (one of ours) under `dn`; false when another profile holds `dn` or
+    // the index is not in the table.
     bool MoveProfile(CWexProfil* profile, std::int32_t dn);
-    // Enters a profile under its own DN index; false (profile destroyed) when taken.
+    // Enters a profile under its own DN index; false (profile destroyed) when taken or not
+    // in the table.
     bool InsertProfile(std::unique_ptr<CWexProfil> profile);
     // Destroys the profile under `dn`; false when there is none.
     bool RemoveProfile(std::int32_t dn);

@@ -41,7 +41,7 @@ void CWexProfil::Serialize(CWexArchive& ar)
         m_nDN = -1;
         return;
     }
-    if (version > kProfileVersion) throw CWexException(kNewerVersion, 470, kSource);
+    if (version > kProfileVersion) throw CWexNewerVersionError(kNewerVersion, 470, kSource);
     const ProfileLayout layout = ProfileLayoutOf(version);
 
     m_nDN = ar.ReadInt16();
@@ -95,7 +95,7 @@ void CWexMaterial::Serialize(CWexArchive& ar, bool projectMode)
         m_nProjectIndex = kEndMarkIndex;
         return;
     }
-    if (version > kMaterialVersion) throw CWexException(kNewerVersion, 380, kSource);
+    if (version > kMaterialVersion) throw CWexNewerVersionError(kNewerVersion, 380, kSource);
     const MaterialLayout layout = MaterialLayoutOf(version);
 
     if (layout.hasDnFlag) m_nDescMode = ar.ReadByte() != 0 ? DescByDn : DescOuterXWall;
@@ -147,7 +147,8 @@ void CWexMaterial::ReadProfiles(CWexArchive& ar, bool counted)
         const std::int32_t dn = profile->m_nDN;
         if (dn == -1) break;
         if (seen.empty() && (m_profiles.empty() || (--m_profiles.end())->first < dn)) {
-            InsertProfile(std::move(profile));
+            m_profiles.try_emplace(dn, std::move(profile));
+            SetModified();
             continue;
         }
         if (seen.empty()) {

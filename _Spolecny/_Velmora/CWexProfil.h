@@ -42,7 +42,7 @@ public:
     void UpdateLabels();
 
     // Moves the profile to another DN of its material. False when the index is the
-    // current one or another profile holds it; nothing changes then.
+    // current one, another profile holds it or it is not in the table; nothing changes then.
     bool SetDN(std::int32_t dn, bool takeNominalSize);
 
     // Price-list codes of at most 9 characters; longer ones throw "Chyba kopírování řetězce".

@@ -68,6 +68,8 @@ CWexSezMaterialu& CWexSezMaterialu::Assign(const CWexSezMaterialu& source)
     for (const auto& [name, material] : source.m_materials)
         m_materials.emplace_hint(m_materials.end(), name, std::make_unique<CWexMaterial>(this, *material));
     m_bSaved = source.m_bSaved;
+    // The copy saves to the same file and must know what was read of it.
+    m_userFile = source.m_userFile;
     return *this;
 }
 

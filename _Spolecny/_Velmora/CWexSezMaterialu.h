@@ -5,6 +5,7 @@
 #include "CWexMaterial.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,21 @@
 #include <vector>
 
 class CWexArchive;
+
+// What a catalog knows of the user catalog file it was loaded from and saves to, so that a
+// save never replaces work it has not seen.
+struct UserFileBase {
+    enum class State {
+        NotLoaded,  // the catalog never read the user catalog: a save replaces the file
+        Missing,    // there was no file: a save creates it, or merges with one made meanwhile
+        Whole,      // read to its end: `bytes` as read or last written, the base of a merge
+        Damaged,    // read only in part: the file is kept aside before it is first replaced
+        Newer,      // written by a newer program version: kept aside likewise
+        Unopenable, // exists but could not be opened: never replaced
+    };
+    State state = State::NotLoaded;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+};
 
 class CWexSezMaterialu {
 public:
@@ -55,10 +71,18 @@ public:
 
     // Reads the user catalog (or, with `standard`, the standard catalog) and adds its
     // materials. A missing user catalog falls back to the standard one and saves it as the
-    // user catalog. Shows every failure itself; true when a catalog file was read to its end.
+    // user catalog; one that exists but cannot be opened (after a short wait for another
+    // process's lock) also falls back, and is then never written over. A user catalog read
+    // only in part, or written by a newer version, leaves the catalog with what could be read,
+    // saved (nothing to write until the user changes something). Shows every failure itself;
+    // true when a catalog file was read to its end.
     bool LoadFromFile(bool standard);
-    // Writes the user catalog, replacing the file atomically. An empty catalog writes nothing
-    // and returns true. Shows every failure itself and returns false.
+    // Writes the user catalog, replacing the file atomically and keeping the replaced one
+    // among the backups. When another program changed the file since it was read, its
+    // changes are merged in first (asking about materials both changed); a file that was
+    // read only in part or is newer is kept aside under a name that says why. Asks before it
+    // writes a catalog without materials. Shows every failure itself and returns false
+    // (also when the user declined, or the file was never read and must not be replaced).
     bool SaveToFile();
 
     // Reads or writes the catalog record, as the archive's direction says. Project mode:
@@ -84,8 +108,26 @@ public:
     // A material of the catalog changed: the contents no longer match the file.
     void SetModified() { m_bSaved = false; }
 
-    // Materials detached by Clear(true) that are still alive.
+    // Materials detached by Clear(true), or replaced by a merge, that are still alive.
     std::size_t DetachedCount() const { return m_detached.size(); }
+
+    // What a merge of another program's changes did.
+    struct MergeReport {
+        std::vector<std::u16string> taken;     // added or changed by the other side
+        std::vector<std::u16string> removed;   // deleted by the other side
+        std::vector<std::u16string> keptHere;  // changed on both sides, kept as here
+        std::vector<std::u16string> keptInUse; // the other side's change refused: in use here
+    };
+    // Brings into this catalog the changes between `base` and `theirs` (another program's
+    // save of the same file): what only `theirs` changed is taken (added, replaced or
+    // removed), what only this catalog changed stays, and a material both changed differently
+    // is asked about with the four-button question ("Ano": as here, "Ne": as in the file).
+    // Materials in use are never replaced or removed. Replaced materials stay alive (detached)
+    // until the next Clear, so that views still showing them do not dangle.
+    void MergeChangesSince(const CWexSezMaterialu& base, const CWexSezMaterialu& theirs,
+                           const std::u16string& fileName, MergeReport& report);
+
+    UserFileBase m_userFile;
 
     MaterialMap m_materials;
     bool m_bSaved = true;
@@ -95,6 +137,9 @@ public:
     std::uint32_t m_nPromptAnswer = 0;
 
 private:
+    struct SaveReport;
+    void WriteUserCatalog(const std::filesystem::path& file, SaveReport& report);
+    void KeepLoadedPart(UserFileBase::State state, std::vector<std::uint8_t>&& content);
     int ReadMaterials(CWexArchive& ar, bool projectMode);
     // What becomes of a material read from an archive whose name the catalog already holds:
     // `existing` stays in the catalog; `incoming` is destroyed.

@@ -67,7 +67,7 @@ int CWexSezMaterialu::ReadMaterials(CWexArchive& ar, bool projectMode)
     ResetProjectIndexes();
     const int version = ar.ReadByte();
     if (version > kCatalogVersion)
-        throw CWexException("Nelze načíst, soubor byl uložen vyšší verzí programu, aktualizujte program", 257,
+        throw CWexNewerVersionError("Nelze načíst, soubor byl uložen vyšší verzí programu, aktualizujte program", 257,
                             kSource);
     const CatalogLayout layout = CatalogLayoutOf(version);
 

@@ -3,7 +3,10 @@
 
 #include "CWexFileError.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
+#include <vector>
 
 class CWexSezMaterialu;
 
@@ -12,5 +15,20 @@ class CWexSezMaterialu;
 // Returns the catalog record's version byte. Throws CWexFileError (cannot open, locked,
 // truncated, read error) or CWexException (newer version, duplicate DN, unterminated text ...).
 int ReadCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog, bool projectMode = false);
-// Writes the catalog in the current versions, replacing the file atomically. Throws CWexFileError.
+// Writes the catalog in the current versions, replacing the file atomically and keeping the
+// replaced file among the backups. Throws CWexFileError.
 void WriteCatalogFile(const std::filesystem::path& path, CWexSezMaterialu& catalog);
+
+// The whole content of a file, read under its lock. Throws CWexFileError.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
+// Reads catalog bytes into `catalog` as ReadCatalogFile does; `name` names them in failures.
+int ReadCatalogBytes(std::span<const std::uint8_t> bytes, const std::filesystem::path& name,
+                     CWexSezMaterialu& catalog, bool projectMode = false);
+// Reads catalog bytes into an empty `catalog` without a word to the user: a name listed twice
+// keeps its first material, and what the readers would report is not shown. Throws as
+// ReadCatalogFile does.
+void ReadCatalogBytesQuietly(std::span<const std::uint8_t> bytes, const std::filesystem::path& name,
+                             CWexSezMaterialu& catalog);
+// Replaces the file atomically by `bytes`; with `keepBackups`, the replaced file is kept among
+// the backups. Throws CWexFileError.
+void WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, bool keepBackups);

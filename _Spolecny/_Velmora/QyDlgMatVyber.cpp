@@ -190,9 +190,24 @@ void CQyDlgMatVyber::ConnectCommonControls()
 
 int CQyDlgMatVyber::RunSelection(CWexSezMaterialu* catalog, MaterialFilter filter, bool selectProfile)
 {
+    // A dialog run before still lists the records of the catalog it was given then, which
+    // may be gone: its rows go before anything can ask them for texts.
+    if (IsInitialized()) {
+        m_treeProf->DeleteAllItems();
+        m_listMat->DeleteAllItems();
+        m_nCurItem = -1;
+    }
     m_pCatalog = catalog;
     m_filter = filter;
     m_bSelectProfile = selectProfile;
+    m_pSelMaterial = nullptr;
+    m_pSelProfile = nullptr;
+    if (IsInitialized()) {
+        // Opened again: listed afresh as the first opening lists, for the new catalog.
+        CheckFilterButtons(m_filter);
+        FillMaterialList(CheckedButtonFilter());
+        m_treeProf->setEnabled(m_bSelectProfile);
+    }
     return DoModal();
 }
 

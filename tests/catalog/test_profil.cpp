@@ -172,6 +172,17 @@ TEST_F(ProfileFixture, SetDnMovesTheProfileOrRefuses)
 
     EXPECT_TRUE(a.SetDN(14, false));
     EXPECT_EQ(a.m_fInnerDiameter, 125.0f);
+
+    // A host's index outside the table is refused by every entry, as by AddProfile: saved, it
+    // would stop the reader and lose every later material.
+    for (const std::int32_t outside : {-1, 28, 65535, -70000}) {
+        EXPECT_FALSE(a.SetDN(outside, true)) << outside;
+        EXPECT_FALSE(material.MoveProfile(&a, outside)) << outside;
+        auto made = std::make_unique<CWexProfil>(&material, outside);
+        EXPECT_FALSE(material.InsertProfile(std::move(made))) << outside;
+    }
+    EXPECT_EQ(a.m_nDN, 14);
+    EXPECT_EQ(material.m_profiles.size(), 2u);
 }
 
 TEST_F(ProfileFixture, CodeSettersAcceptNineCharacters)

@@ -74,7 +74,7 @@ private slots:
     void okKeepsACodeStillInItsEdit();
     void okRepointsTheHostsSlotsAtTheAcceptedRecords();
     void okDropsAPendingMaterial();
-    void okWithAnEmptyCatalogWritesNothingAndEmptiesTheCallers();
+    void okWithAnEmptyCatalogAsksBeforeWritingItAndEmptiesTheCallers();
     void okWithAFailedSaveStillHandsTheWorkBack();
     void cancelOnAnUnchangedCatalogAsksNothing();
     void cancelAfterAChange_data();
@@ -165,7 +165,7 @@ void TestDlgMatEditujClosing::okDropsAPendingMaterial()
     QVERIFY(!c.Written());
 }
 
-void TestDlgMatEditujClosing::okWithAnEmptyCatalogWritesNothingAndEmptiesTheCallers()
+void TestDlgMatEditujClosing::okWithAnEmptyCatalogAsksBeforeWritingItAndEmptiesTheCallers()
 {
     Closing c(false);
     WriteTestCatalog(c.settings.UserCatalog(), {{"Staré"}});
@@ -173,11 +173,16 @@ void TestDlgMatEditujClosing::okWithAnEmptyCatalogWritesNothingAndEmptiesTheCall
     c.Select("PVC");
     c.Click(IdcDeleteMaterial);
     QVERIFY(c.dlg->m_workCatalog.m_materials.empty());
+    c.services.ClearPrompts();
+    c.services.QueueAnswer(IDNO);
     c.Click(IDOK);
     QCOMPARE(c.dlg->result(), int(IDOK));
     QVERIFY(c.catalog.m_materials.empty());
     QCOMPARE(CatalogFileNames(c.settings.UserCatalog()), QStringList({"Staré"}));
-    QVERIFY(c.services.Prompts().empty());
+    // Declined, the deletions are not reported as saved: the caller's catalog says so.
+    QCOMPARE(c.services.Prompts().size(), std::size_t(1));
+    QVERIFY(c.services.Prompts()[0].Text().starts_with("Katalog neobsahuje žádný materiál."));
+    QVERIFY(!c.catalog.m_bSaved);
 }
 
 void TestDlgMatEditujClosing::okWithAFailedSaveStillHandsTheWorkBack()

@@ -349,6 +349,31 @@ void TestDlgMatVyber::runSelectionIsTheHostsEntry()
     QCOMPARE(dlg.m_pSelProfile, catalog.Find(u"dub")->FindProfile(8));
     QCOMPARE(dlg.m_pCatalog, &catalog);
     QVERIFY(dlg.m_bSelectProfile);
+
+    // Run again on another catalog after the first is gone: it lists only the new one's
+    // records (the first run's rows pointed at freed memory).
+    {
+        CWexSezMaterialu gone;
+        FillCatalog(gone, {{"pryč"}});
+        WhenModalShown([](QWidget* modal) {
+            if (auto* d = qobject_cast<CQyDlgMatVyber*>(modal)) d->reject();
+        });
+        QCOMPARE(dlg.RunSelection(&gone, {3, 31}, false), int(IDCANCEL));
+    }
+    CWexSezMaterialu second;
+    FillCatalog(second, {{"beton", GroupAll, PurposeAll, {12}}});
+    QStringList listed;
+    WhenModalShown([&listed](QWidget* modal) {
+        auto* d = qobject_cast<CQyDlgMatVyber*>(modal);
+        if (!d) return;
+        listed = ListedNames(*d->m_listMat);
+        ClickTreeRow(*d->m_treeProf, 0);
+        QTest::mouseClick(d->GetDlgItemAs<QAbstractButton>(IDOK), Qt::LeftButton);
+    });
+    QCOMPARE(dlg.RunSelection(&second, {3, 31}, true), int(IDOK));
+    QCOMPARE(listed, QStringList({"beton"}));
+    QCOMPARE(dlg.m_pSelMaterial, second.Find(u"beton"));
+    QCOMPARE(dlg.m_pSelProfile, second.Find(u"beton")->FindProfile(12));
 }
 
 void TestDlgMatVyber::editingButtonReturningOkListsEveryMaterial()
