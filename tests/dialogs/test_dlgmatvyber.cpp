@@ -452,7 +452,9 @@ void TestDlgMatVyber::editingButtonShowsTheAcceptedWork()
     QCOMPARE(s.List().GetItemCount(), 0);
     QCOMPARE(s.Tree().GetCount(), 0);
     QCOMPARE(s.dlg.m_nCurItem, -1);
-    QVERIFY(s.services.Prompts().empty());
+    // The only word: whether to save a catalog without materials.
+    QCOMPARE(s.services.Prompts().size(), std::size_t(1));
+    QVERIFY(s.services.Prompts()[0].Text().starts_with("Katalog neobsahuje žádný materiál."));
 }
 
 void TestDlgMatVyber::helpOpensTheHelpPage()
