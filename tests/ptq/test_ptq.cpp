@@ -444,3 +444,35 @@ TEST_F(Ptq, MergeForAllAsksOnceAndAFailedReadingWritesNothing)
     }
     EXPECT_NE(Exec({"--help"}).out.find("merge INTO FROM -o OUT"), std::string::npos);
 }
+
+TEST_F(Ptq, BackupsAreListedAndOneIsRestoredUndoably)
+{
+    const std::string versions[] = {Catalog(Material("A")), Catalog(Material("A") + Material("B")),
+                                    Catalog(Material("A") + Material("B") + Material("C"))};
+    WriteFile(File("c.ptq"), versions[0]);
+    for (int i = 1; i < 3; ++i) {
+        WriteFile(File("next.ptq"), versions[i]);
+        ASSERT_EQ(Exec({"merge", File("next.ptq"), File("next.ptq"), "-o", File("c.ptq")}).status, 0);
+    }
+    Result listed = Exec({"backups", File("c.ptq")});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("c.ptq.bak  "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("2 materials, 0 profiles\n2      c.ptq.bak2  "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("1 materials, 0 profiles\n"), std::string::npos) << listed.out;
+
+    const std::string current = ReadFile(File("c.ptq"));
+    Result restored = Exec({"restore", File("c.ptq"), "2"});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(ReadFile(File("c.ptq")), versions[0]);
+    EXPECT_EQ(ReadFile(File("c.ptq.bak")), current) << "the restore itself can be undone";
+
+    // A backup that does not read whole is not put back, and a wrong number is wrong usage.
+    WriteFile(File("c.ptq.bak5"), kExample.substr(0, 40));
+    Result broken = Exec({"restore", File("c.ptq"), "5"});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(ReadFile(File("c.ptq")), versions[0]);
+    EXPECT_NE(Exec({"backups", File("c.ptq")}).out.find("cannot be read"), std::string::npos);
+    for (const char* number : {"0", "6", "x", "12"}) EXPECT_EQ(Exec({"restore", File("c.ptq"), number}).status, 2);
+    EXPECT_EQ(Exec({"restore", File("c.ptq")}).status, 2);
+    EXPECT_NE(Exec({"backups", File("none.ptq")}).out.find("no backups"), std::string::npos);
+}

@@ -14,3 +14,8 @@ int RunCheck(const Options& options, const ConsoleWindowServices& services);
 // Reads options.from into options.input through the reconciliation, answering its questions
 // through `services`, and writes options.output.
 int RunMerge(const Options& options, ConsoleWindowServices& services);
+// Lists the backups kept beside a catalog file and the copies kept aside, with what they hold.
+int RunBackups(const Options& options);
+// Puts backup generation options.generation back in place of the file (which becomes the
+// newest backup); nothing changes when the backup cannot be read whole.
+int RunRestore(const Options& options);

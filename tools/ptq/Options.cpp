@@ -12,7 +12,8 @@ struct CommandName {
 
 constexpr CommandName kCommands[] = {
     {"info", Command::Info},   {"export", Command::Export}, {"import", Command::Import},
-    {"check", Command::Check}, {"merge", Command::Merge},
+    {"check", Command::Check}, {"merge", Command::Merge},  {"backups", Command::Backups},
+    {"restore", Command::Restore},
 };
 
 struct AnswerName {
@@ -100,6 +101,14 @@ Options ParseOptions(int argc, const char* const* argv)
     }
 
     std::string name(first);
+    if (options.command == Command::Restore) {
+        if (files.size() != 2) throw UsageError("restore needs a file and a backup number (1 to 5)");
+        const std::string_view number = files[1];
+        if (number.size() != 1 || number[0] < '1' || number[0] > '5')
+            throw UsageError("restore takes a backup number from 1 to 5, not '" + std::string(number) + "'");
+        options.generation = number[0] - '0';
+        files.pop_back();
+    }
     const std::size_t wanted = options.command == Command::Merge ? 2 : 1;
     if (files.size() < wanted) throw UsageError(name + (wanted == 2 ? " needs two files" : " needs a file"));
     if (files.size() > wanted)
@@ -121,6 +130,7 @@ std::string HelpText()
 {
     return R"(Usage: ptq COMMAND FILE [-o OUT]
        ptq merge INTO FROM -o OUT [--answer ano|ne|ano-vsem|ne-vsem]
+       ptq restore FILE N
 Inspect, check, export, build and merge Velmora pipe-material catalog files (*.ptq).
 
 Commands:
@@ -140,6 +150,14 @@ Commands:
                          SDR, shape and description format; sizes INTO lacks are added
                          either way, and sizes both have keep INTO's values. Neither
                          input is changed, and the user catalog is never written
+  backups FILE           list the saved versions kept beside FILE (1 = FILE.bak, the
+                         newest, to 5 = FILE.bak5) and the copies of a damaged or newer
+                         file kept aside before it was replaced (FILE's name with
+                         -poskozeny- or -novejsi-verze- and the time), with their time,
+                         size and what they hold
+  restore FILE N         put backup N (1 to 5) back in place of FILE; FILE as it was
+                         becomes the newest backup, so a restore can be undone. Nothing
+                         changes when backup N cannot be read whole
 
 Options:
   -o, --output FILE      the file to write

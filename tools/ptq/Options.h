@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-enum class Command { Help, Version, Info, Export, Import, Check, Merge };
+enum class Command { Help, Version, Info, Export, Import, Check, Merge, Backups, Restore };
 
 struct Options {
     Command command = Command::Help;
@@ -15,6 +15,8 @@ struct Options {
     // merge: the button pressed on every overwrite question (--answer): 2 "Ano", 4 "Ne",
     // 16 "Ano všem", 32 "Ne všem".
     int overwriteButton = 2;
+    // restore: the backup generation to put back, 1 (FILE.bak) to 5 (FILE.bak5).
+    int generation = 1;
 };
 
 // Wrong usage; main reports it and exits with status 2.

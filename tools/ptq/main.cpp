@@ -51,6 +51,10 @@ int Run(int argc, char** argv)
             return RunCheck(options, services);
         case Command::Merge:
             return RunMerge(options, services);
+        case Command::Backups:
+            return RunBackups(options);
+        case Command::Restore:
+            return RunRestore(options);
         }
     } catch (const std::bad_alloc&) {
         std::fputs("ptq: out of memory\n", stderr);
