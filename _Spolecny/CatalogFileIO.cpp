@@ -328,8 +328,15 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const st
         if (e.GetCause() != Cause::OpenFailed || e.SystemError() != ENOENT) throw;
     }
     if (m_existing != kNoHandle) RemoveAbandonedTemporaries(m_target, m_backup, existing);
+    // The new file is created with the first bytes written: a writer that only reads the
+    // existing content and gives up leaves nothing behind.
+}
+
+void AtomicFileWriter::CreateNewFile()
+{
+    m_newFileTried = true;
     try {
-        m_file = CreateTemporary(m_target, "new", mode, m_group, m_temporary);
+        m_file = CreateTemporary(m_target, "new", m_mode, m_group, m_temporary);
         // Locked while it is written: a save that dies leaves a file nobody holds, which the
         // next save of the same target removes.
         Sys().flock(m_file, LOCK_EX | LOCK_NB);
@@ -360,13 +367,21 @@ void AtomicFileWriter::Discard() noexcept
 
 const std::optional<std::vector<std::uint8_t>>& AtomicFileWriter::ExistingContent()
 {
-    if (!m_existingRead && m_existing != kNoHandle) m_existingContent = ReadWhole(m_existing, m_target);
+    if (!m_existingRead && m_existing != kNoHandle) {
+        try {
+            m_existingContent = ReadWhole(m_existing, m_target);
+        } catch (const CWexFileError& e) {
+            // A catalog that cannot be read to compare it cannot be opened for the save.
+            throw CWexFileError(Cause::OpenFailed, m_target, e.SystemError());
+        }
+    }
     m_existingRead = true;
     return m_existingContent;
 }
 
 void AtomicFileWriter::Write(const std::uint8_t* data, std::size_t size)
 {
+    if (!m_newFileTried) CreateNewFile();
     if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
     WriteAll(m_file, data, size, m_target);
 }
@@ -438,6 +453,7 @@ void AtomicFileWriter::PutBackPrevious() noexcept
 
 void AtomicFileWriter::Commit()
 {
+    if (!m_newFileTried) CreateNewFile();
     if (m_file == kNoHandle) throw CWexFileError(Cause::WriteFailed, m_target, EBADF);
     SyncAndClose(m_file, m_target);
     m_folder = OpenFolder(m_target.parent_path(), m_target);

@@ -121,8 +121,8 @@ private:
 // file and leaves the target exactly as it was.
 class AtomicFileWriter : public ByteSink {
 public:
-    // Locks the existing target (if any) and creates the temporary file with the target's
-    // permission bits and group. When `backup` is not empty, Commit keeps the replaced target
+    // Locks the existing target (if any); the temporary file, with the target's permission
+    // bits and group, is created with the first bytes written (on Windows at once). When `backup` is not empty, Commit keeps the replaced target
     // under that path, the backups before it shifted to the older generations. Throws
     // CWexFileError: OpenFailed (the folder or the file refuses) or Locked.
     AtomicFileWriter(const std::filesystem::path& target, const std::filesystem::path& backup);
@@ -132,7 +132,7 @@ public:
 
     // The bytes of the target as it is now, read under the lock this writer holds, so that
     // nobody can change them before Commit; nullopt when there is no target yet. Throws
-    // CWexFileError (ReadFailed).
+    // CWexFileError (OpenFailed: the content cannot be read).
     const std::optional<std::vector<std::uint8_t>>& ExistingContent();
 
     // Throws CWexFileError (WriteFailed).
@@ -147,12 +147,14 @@ private:
     void Discard() noexcept;
     void ShiftBackups();
 #ifndef _WIN32
+    void CreateNewFile();
     void KeepBackup();
     void PutBackPrevious() noexcept;
     NativeHandle m_folder = -1; // the target's folder, open for its sync
     bool m_backupKept = false;
     mode_t m_mode = 0666; // the replaced target's permission bits, also for a copied backup
     gid_t m_group = static_cast<gid_t>(-1); // the replaced target's group; -1 = the folder's choice
+    bool m_newFileTried = false; // the temporary file was created (or its creation failed)
 #endif
 
     std::filesystem::path m_target;

@@ -200,8 +200,9 @@ const std::optional<std::vector<std::uint8_t>>& AtomicFileWriter::ExistingConten
         std::uint8_t buffer[65536];
         for (;;) {
             DWORD got = 0;
+            // A catalog that cannot be read to compare it cannot be opened for the save.
             if (!Sys().readFile(m_existing, buffer, sizeof buffer, &got))
-                throw CWexFileError(Cause::ReadFailed, m_target, static_cast<int>(::GetLastError()));
+                throw CWexFileError(Cause::OpenFailed, m_target, static_cast<int>(::GetLastError()));
             if (got == 0) break;
             bytes.insert(bytes.end(), buffer, buffer + got);
         }

@@ -127,7 +127,10 @@ struct CWexSezMaterialu::SaveReport {
                                                 ToU16(keptAside),
                                             kProgramTitle, MessageIcon::Warning, MessageButtons::Ok);
         }
-        if (!merged) return;
+        // A merge that found nothing to take or to ask about has nothing to tell.
+        if (!merged || (merge.taken.empty() && merge.removed.empty() && merge.keptHere.empty() &&
+                        merge.keptInUse.empty()))
+            return;
         std::u16string text =
             u"Soubor " + path + u" mezitím uložil jiný uživatel nebo program. Jeho změny byly sloučeny s vašimi.";
         const std::pair<const char16_t*, const std::vector<std::u16string>*> lines[] = {

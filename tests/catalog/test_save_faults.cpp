@@ -119,7 +119,9 @@ public:
 
     // The fault struck (a save that never got that far did all it had to).
     bool FaultHit() const { return m_faultHit; }
-    // It struck while the new file was being opened, before anything was written.
+    // It struck (last) while the new file was being opened, before anything was written. The
+    // last strike decides: a save that merges first reads the file and lets it go before it
+    // writes, so an early strike there (a close) may not be what failed the save.
     bool HitWhileOpening() const { return m_hitWhileOpening; }
     bool FailedCloseOfWrittenFile() const { return m_failedCloseOfWrittenFile; }
 
@@ -129,7 +131,7 @@ private:
         if (!m_fault || m_fault->call != call) return false;
         const int n = ++m_count;
         if (n != m_fault->at && !(m_fault->persistent && n > m_fault->at)) return false;
-        if (!m_faultHit) m_hitWhileOpening = !m_newFileCreated;
+        m_hitWhileOpening = !m_newFileCreated;
         m_faultHit = true;
         errno = m_fault->error;
         return true;
@@ -154,6 +156,9 @@ struct Setting {
     const char* name;
     bool links;    // the file system makes hard links (else the backup is a copy)
     bool previous; // a user catalog (and an older backup) is there already
+    // The catalog read the file in another state (another program saved since): the save
+    // reads the file and merges before it writes. Nothing to take or ask: only the path.
+    bool changedSinceRead = false;
 };
 
 class SaveFaults : public ::testing::Test {
@@ -164,6 +169,12 @@ protected:
         edited = WriteCatalog(catalog);
         FillSavedCatalog(previousCatalog, 2, 1);
         previous = WriteCatalog(previousCatalog);
+        // As read: the previous catalog with one more material, which the other program
+        // deleted and the edits never had.
+        CWexSezMaterialu read;
+        read.Assign(previousCatalog);
+        read.Insert(std::make_unique<CWexMaterial>(&read, u"Zz", MaterialFilter{3, 31}));
+        asRead = std::make_shared<const Bytes>(WriteCatalog(read));
     }
 
     // Puts the folder in its state before the save.
@@ -178,6 +189,7 @@ protected:
         // The folder is set anew behind the catalog's back: it read none of it (else its
         // save would merge the "other program's" file, which is not what is tried here).
         catalog.m_userFile = {};
+        if (setting.changedSinceRead) catalog.m_userFile = {UserFileBase::State::Whole, asRead};
         services.ClearPrompts();
     }
 
@@ -251,6 +263,7 @@ protected:
     CWexSezMaterialu catalog;
     CWexSezMaterialu previousCatalog;
     Bytes edited, previous;
+    std::shared_ptr<const Bytes> asRead;
     const Bytes oldBackup{0x03, 0xFF};
     static inline int pointsTried = 0;
     static inline int pointsGotRound = 0;
@@ -260,6 +273,7 @@ const Setting kSettings[] = {
     {"links, previous catalog", true, true},
     {"no links, previous catalog", false, true},
     {"first save", true, false},
+    {"links, previous catalog changed since it was read", true, true, true},
 };
 
 TEST_F(SaveFaults, EveryCallOfASaveFailingInTurn)
