@@ -6,14 +6,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -32,6 +35,23 @@ int HeaderPixelHeight()
         if (screen->logicalDotsPerInchY() > 0) dpi = screen->logicalDotsPerInchY();
     }
     return MulDiv(130, static_cast<int>(std::lround(dpi)), 720);
+}
+
+// Whether a label names `control` (its buddy), as Qt's accessibility reads it.
+bool HasBuddyLabel(const QWidget* control)
+{
+    const QWidget* parent = control->parentWidget();
+    if (!parent) return false;
+    const auto labels = parent->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    return std::any_of(labels.begin(), labels.end(), [control](const QLabel* l) { return l->buddy() == control; });
+}
+
+// The exclusive button group of a radio button, or null.
+QButtonGroup* RadioGroupOf(const QWidget* widget)
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    QButtonGroup* group = button ? button->group() : nullptr;
+    return group && group->exclusive() ? group : nullptr;
 }
 
 } // namespace
@@ -104,6 +124,7 @@ bool CQyAcDialog::OnInitDialog()
 {
     UpdateData(false);
     ApplyToolTips();
+    ApplyAccessibleTexts();
     if (!m_icon.isNull()) setWindowIcon(m_icon);
     if (!testAttribute(Qt::WA_Resized)) adjustSize();
     m_minimumSize = size();
@@ -160,6 +181,13 @@ void CQyAcDialog::keyPressEvent(QKeyEvent* event)
     }
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && mods == Qt::ControlModifier) {
+        // Ctrl+Tab moves on as Tab does, out of controls that keep Tab for themselves too.
+        event->accept();
+        focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     if (enter && !HasVisibleDefaultButton()) {
         // Without a default button Enter still means OK, as in every dialog of the program.
         event->accept();
@@ -167,6 +195,25 @@ void CQyAcDialog::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CQyAcDialog::focusNextPrevChild(bool next)
+{
+    QWidget* from = focusWidget();
+    QButtonGroup* fromGroup = RadioGroupOf(from);
+    // Walk on past the other buttons of the group the focus leaves.
+    for (int step = 0; step < 256; ++step) {
+        if (!QDialog::focusNextPrevChild(next)) return false;
+        QWidget* to = focusWidget();
+        QButtonGroup* group = RadioGroupOf(to);
+        if (to == from || !group || group != fromGroup) {
+            QAbstractButton* checked = group && group != fromGroup ? group->checkedButton() : nullptr;
+            if (checked && checked != to && checked->isEnabled() && checked->isVisibleTo(this))
+                checked->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 // --- Controls --------------------------------------------------------------------------------
@@ -346,6 +393,22 @@ void CQyAcDialog::ApplyToolTips()
 {
     for (const auto& [id, entry] : m_toolTips) {
         if (QWidget* control = GetDlgItem(id)) control->setToolTip(ToolTipMarkup(entry));
+    }
+}
+
+void CQyAcDialog::ApplyAccessibleTexts()
+{
+    // A screen reader reads a control's label (its buddy) or its own text as its name, and its
+    // tooltip as its description; a control with neither is named by its tooltip.
+    for (const auto& [id, control] : m_controls) {
+        if (!control) continue;
+        const auto tip = m_toolTips.find(id);
+        const QString tipText = tip == m_toolTips.end() ? QString() : tip->second.text;
+        if (control->accessibleDescription().isEmpty() && !tipText.isEmpty()) control->setAccessibleDescription(tipText);
+        if (!control->accessibleName().isEmpty()) continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(control.data()); button && !button->text().isEmpty()) continue;
+        if (HasBuddyLabel(control)) continue;
+        if (!tipText.isEmpty()) control->setAccessibleName(tipText);
     }
 }
 

@@ -179,6 +179,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab: a radio group is one stop, entered at its checked button.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct Anchored {
@@ -190,6 +192,7 @@ private:
 
     void AddControlWidget(int id, const QRect& dialogUnits, QWidget* control, unsigned anchors);
     void ApplyToolTips();
+    void ApplyAccessibleTexts();
     void RelayoutAnchored();
     float QueryDpiScale() const;
     bool HasVisibleDefaultButton() const;

@@ -218,6 +218,10 @@ bool CQyDlgMatVyber::OnInitDialog()
     CreateProfileTree();
     FillCombos();
 
+    // Where no tooltip names the two lists for a screen reader, their captions do.
+    if (m_listMat && m_listMat->accessibleName().isEmpty() && materialCaption) m_listMat->setAccessibleName(materialCaption->text());
+    if (m_treeProf->accessibleName().isEmpty() && profileCaption) m_treeProf->setAccessibleName(profileCaption->text());
+
     // The list opens as the filter buttons show the host's filter, so the buttons never
     // claim a filter the list does not follow.
     CheckFilterButtons(m_filter);
