@@ -95,6 +95,43 @@ QColor CQyAcDialog::HotLightColor()
     return QApplication::palette().color(QPalette::Active, QPalette::Link);
 }
 
+double CQyAcDialog::ContrastRatio(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void CQyAcDialog::MakeReadableWhenDisabled(QWidget* control)
+{
+    if (!control) return;
+    QPalette p = control->palette();
+    const std::pair<QPalette::ColorRole, QPalette::ColorRole> roles[] = {
+        {QPalette::Text, QPalette::Base}, {QPalette::WindowText, QPalette::Window}, {QPalette::ButtonText, QPalette::Button}};
+    for (const auto& [text, background] : roles) {
+        const QColor enabled = p.color(QPalette::Active, text);
+        const QColor behind = p.color(QPalette::Disabled, background);
+        // The enabled colour moved towards the background as far as the contrast allows.
+        QColor chosen = enabled;
+        for (int step = 12; step > 0; --step) {
+            const double t = step * 0.05;
+            const QColor mixed = QColor::fromRgbF(static_cast<float>(enabled.redF() + (behind.redF() - enabled.redF()) * t),
+                                                  static_cast<float>(enabled.greenF() + (behind.greenF() - enabled.greenF()) * t),
+                                                  static_cast<float>(enabled.blueF() + (behind.blueF() - enabled.blueF()) * t));
+            if (ContrastRatio(mixed, behind) >= 4.6) {
+                chosen = mixed;
+                break;
+            }
+        }
+        p.setColor(QPalette::Disabled, text, chosen);
+    }
+    control->setPalette(p);
+}
+
 int CQyAcDialog::DoModal()
 {
     if (!EnsureInitialized()) return -1;

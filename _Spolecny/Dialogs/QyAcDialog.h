@@ -110,6 +110,11 @@ public:
     static QColor HotLightColor();
     // The font controls are laid out with: the application's family at 8 points.
     static QFont DialogFont();
+    // Gives `control` disabled text colours that still read at 4.5:1 or more against its
+    // disabled background (a platform's grey is near 2:1), lighter than its enabled text.
+    static void MakeReadableWhenDisabled(QWidget* control);
+    // The contrast ratio of two colours as WCAG defines it (1 to 21).
+    static double ContrastRatio(const QColor& a, const QColor& b);
     // The DPI scale computed at the last repaint (1.0 before the first).
     float DpiScale() const { return m_dpiScale; }
     // Fixes the scale instead of asking the screen (tests); 0 asks the screen again.

@@ -78,6 +78,7 @@ void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> con
         QRect du = s.du;
         if (s.kind == TemplateControl::DropDown) du.setHeight(kDropDownClosedHeight);
         dialog.AddControl(s.id, du, control, s.anchors);
+        CQyAcDialog::MakeReadableWhenDisabled(control);
         // Group boxes and frames stand behind the controls placed over them.
         if (s.kind == TemplateControl::GroupBox || s.kind == TemplateControl::Frame) control->lower();
 

@@ -252,6 +252,10 @@ void CQyDlgMatVyber::FillCombos()
         m_comboSDR->clear();
         for (int i = 0; i < kSdrCount; ++i) m_comboSDR->addItem(QString::fromUtf16(SdrLabel(i)));
     }
+    // A combo box selects its first entry as it is filled; the lists show the shown record's
+    // selection instead, which is none until a material is shown.
+    if (m_comboPN) m_comboPN->setCurrentIndex(m_shown.pnIndex);
+    if (m_comboSDR) m_comboSDR->setCurrentIndex(m_shown.sdrIndex);
 }
 
 int CQyDlgMatVyber::PurposeButtonFor(std::uint32_t purposes)
