@@ -122,7 +122,8 @@ void CQyAcDialog::MakeReadableWhenDisabled(QWidget* control)
             const QColor mixed = QColor::fromRgbF(static_cast<float>(enabled.redF() + (behind.redF() - enabled.redF()) * t),
                                                   static_cast<float>(enabled.greenF() + (behind.greenF() - enabled.greenF()) * t),
                                                   static_cast<float>(enabled.blueF() + (behind.blueF() - enabled.blueF()) * t));
-            if (ContrastRatio(mixed, behind) >= 4.6) {
+            // 4.5:1 is the least for text; the margin keeps thin anti-aliased strokes above it.
+            if (ContrastRatio(mixed, behind) >= 5.5) {
                 chosen = mixed;
                 break;
             }

@@ -110,8 +110,8 @@ public:
     static QColor HotLightColor();
     // The font controls are laid out with: the application's family at 8 points.
     static QFont DialogFont();
-    // Gives `control` disabled text colours that still read at 4.5:1 or more against its
-    // disabled background (a platform's grey is near 2:1), lighter than its enabled text.
+    // Gives `control` disabled text colours that still read (5.5:1 against its disabled
+    // background, where a platform's grey is near 2:1), lighter than its enabled text.
     static void MakeReadableWhenDisabled(QWidget* control);
     // The contrast ratio of two colours as WCAG defines it (1 to 21).
     static double ContrastRatio(const QColor& a, const QColor& b);

@@ -82,6 +82,7 @@ bool CTreeListCtrl::Create(unsigned style, CQyAcDialog* dialog)
         }
     }
     dialog->RegisterControl(kControlId, this);
+    CQyAcDialog::MakeReadableWhenDisabled(this); // the selection dialog shows it disabled
     SetStyle(style);
     if (auto* owner = dynamic_cast<TreeListOwner*>(dialog)) m_owner = owner;
     show();
