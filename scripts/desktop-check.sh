@@ -6,7 +6,8 @@
 #   3. Wayland, under a headless weston.
 # Screenshots of the X11 runs (balloon, tooltip, DN drop-down, the selection dialog's details)
 # go to $VELMORA_BUILD_DIR/desktop-check/ (build/ by default) when ImageMagick's import is there.
-# Expects a built tree (scripts/test.sh, or cmake --build build).
+# Expects a built tree (scripts/test.sh runs it after the native suite; on its own, build first
+# with cmake --build build). Takes about half a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,10 +53,13 @@ start_program() {
 }
 
 run_x11() {
-  local compositor=$1 display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local compositor=$1 display number_file=$out/display
+  # The server picks a free display number and writes it out (other servers may be running).
+  rm -f "$number_file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
+  display=:$(tr -d '[:space:]' < "$number_file")
   DISPLAY=$display openbox >/dev/null 2>&1 &
   pids+=($!)
   if [ "$compositor" = yes ]; then

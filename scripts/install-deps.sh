@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   xvfb xauth fonts-dejavu-core
+  openbox xcompmgr weston qt6-wayland
   qt6-svg-dev qt6-translations-l10n dpkg-dev desktop-file-utils lintian
 )
 
