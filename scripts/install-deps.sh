@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git python3
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   xvfb xauth fonts-dejavu-core
+  openbox xcompmgr weston qt6-wayland
   qt6-svg-dev qt6-translations-l10n dpkg-dev desktop-file-utils lintian
 )
 

@@ -6,14 +6,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -32,6 +35,23 @@ int HeaderPixelHeight()
         if (screen->logicalDotsPerInchY() > 0) dpi = screen->logicalDotsPerInchY();
     }
     return MulDiv(130, static_cast<int>(std::lround(dpi)), 720);
+}
+
+// Whether a label names `control` (its buddy), as Qt's accessibility reads it.
+bool HasBuddyLabel(const QWidget* control)
+{
+    const QWidget* parent = control->parentWidget();
+    if (!parent) return false;
+    const auto labels = parent->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    return std::any_of(labels.begin(), labels.end(), [control](const QLabel* l) { return l->buddy() == control; });
+}
+
+// The exclusive button group of a radio button, or null.
+QButtonGroup* RadioGroupOf(const QWidget* widget)
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    QButtonGroup* group = button ? button->group() : nullptr;
+    return group && group->exclusive() ? group : nullptr;
 }
 
 } // namespace
@@ -75,6 +95,44 @@ QColor CQyAcDialog::HotLightColor()
     return QApplication::palette().color(QPalette::Active, QPalette::Link);
 }
 
+double CQyAcDialog::ContrastRatio(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void CQyAcDialog::MakeReadableWhenDisabled(QWidget* control)
+{
+    if (!control) return;
+    QPalette p = control->palette();
+    const std::pair<QPalette::ColorRole, QPalette::ColorRole> roles[] = {
+        {QPalette::Text, QPalette::Base}, {QPalette::WindowText, QPalette::Window}, {QPalette::ButtonText, QPalette::Button}};
+    for (const auto& [text, background] : roles) {
+        const QColor enabled = p.color(QPalette::Active, text);
+        const QColor behind = p.color(QPalette::Disabled, background);
+        // The enabled colour moved towards the background as far as the contrast allows.
+        QColor chosen = enabled;
+        for (int step = 12; step > 0; --step) {
+            const double t = step * 0.05;
+            const QColor mixed = QColor::fromRgbF(static_cast<float>(enabled.redF() + (behind.redF() - enabled.redF()) * t),
+                                                  static_cast<float>(enabled.greenF() + (behind.greenF() - enabled.greenF()) * t),
+                                                  static_cast<float>(enabled.blueF() + (behind.blueF() - enabled.blueF()) * t));
+            // 4.5:1 is the least for text; the margin keeps thin anti-aliased strokes above it.
+            if (ContrastRatio(mixed, behind) >= 5.5) {
+                chosen = mixed;
+                break;
+            }
+        }
+        p.setColor(QPalette::Disabled, text, chosen);
+    }
+    control->setPalette(p);
+}
+
 int CQyAcDialog::DoModal()
 {
     if (!EnsureInitialized()) return -1;
@@ -104,6 +162,7 @@ bool CQyAcDialog::OnInitDialog()
 {
     UpdateData(false);
     ApplyToolTips();
+    ApplyAccessibleTexts();
     if (!m_icon.isNull()) setWindowIcon(m_icon);
     if (!testAttribute(Qt::WA_Resized)) adjustSize();
     m_minimumSize = size();
@@ -160,6 +219,13 @@ void CQyAcDialog::keyPressEvent(QKeyEvent* event)
     }
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && mods == Qt::ControlModifier) {
+        // Ctrl+Tab moves on as Tab does, out of controls that keep Tab for themselves too.
+        event->accept();
+        focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     if (enter && !HasVisibleDefaultButton()) {
         // Without a default button Enter still means OK, as in every dialog of the program.
         event->accept();
@@ -167,6 +233,25 @@ void CQyAcDialog::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CQyAcDialog::focusNextPrevChild(bool next)
+{
+    QWidget* from = focusWidget();
+    QButtonGroup* fromGroup = RadioGroupOf(from);
+    // Walk on past the other buttons of the group the focus leaves.
+    for (int step = 0; step < 256; ++step) {
+        if (!QDialog::focusNextPrevChild(next)) return false;
+        QWidget* to = focusWidget();
+        QButtonGroup* group = RadioGroupOf(to);
+        if (to == from || !group || group != fromGroup) {
+            QAbstractButton* checked = group && group != fromGroup ? group->checkedButton() : nullptr;
+            if (checked && checked != to && checked->isEnabled() && checked->isVisibleTo(this))
+                checked->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 // --- Controls --------------------------------------------------------------------------------
@@ -346,6 +431,22 @@ void CQyAcDialog::ApplyToolTips()
 {
     for (const auto& [id, entry] : m_toolTips) {
         if (QWidget* control = GetDlgItem(id)) control->setToolTip(ToolTipMarkup(entry));
+    }
+}
+
+void CQyAcDialog::ApplyAccessibleTexts()
+{
+    // A screen reader reads a control's label (its buddy) or its own text as its name, and its
+    // tooltip as its description; a control with neither is named by its tooltip.
+    for (const auto& [id, control] : m_controls) {
+        if (!control) continue;
+        const auto tip = m_toolTips.find(id);
+        const QString tipText = tip == m_toolTips.end() ? QString() : tip->second.text;
+        if (control->accessibleDescription().isEmpty() && !tipText.isEmpty()) control->setAccessibleDescription(tipText);
+        if (!control->accessibleName().isEmpty()) continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(control.data()); button && !button->text().isEmpty()) continue;
+        if (HasBuddyLabel(control)) continue;
+        if (!tipText.isEmpty()) control->setAccessibleName(tipText);
     }
 }
 

@@ -110,6 +110,11 @@ public:
     static QColor HotLightColor();
     // The font controls are laid out with: the application's family at 8 points.
     static QFont DialogFont();
+    // Gives `control` disabled text colours that still read (5.5:1 against its disabled
+    // background, where a platform's grey is near 2:1), lighter than its enabled text.
+    static void MakeReadableWhenDisabled(QWidget* control);
+    // The contrast ratio of two colours as WCAG defines it (1 to 21).
+    static double ContrastRatio(const QColor& a, const QColor& b);
     // The DPI scale computed at the last repaint (1.0 before the first).
     float DpiScale() const { return m_dpiScale; }
     // Fixes the scale instead of asking the screen (tests); 0 asks the screen again.
@@ -179,6 +184,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab: a radio group is one stop, entered at its checked button.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct Anchored {
@@ -190,6 +197,7 @@ private:
 
     void AddControlWidget(int id, const QRect& dialogUnits, QWidget* control, unsigned anchors);
     void ApplyToolTips();
+    void ApplyAccessibleTexts();
     void RelayoutAnchored();
     float QueryDpiScale() const;
     bool HasVisibleDefaultButton() const;

@@ -70,8 +70,19 @@ bool CTreeListCtrl::Create(unsigned style, CQyAcDialog* dialog)
         setGeometry(placeholder->geometry());
         dialog->SetControlAnchors(this, dialog->ControlAnchors(placeholder));
         placeholder->hide();
+        if (accessibleName().isEmpty()) setAccessibleName(placeholder->accessibleName());
+        if (accessibleDescription().isEmpty()) setAccessibleDescription(placeholder->accessibleDescription());
+        // The placeholder's place in the focus chain too: after the last control before it that
+        // takes the focus (Qt does not chain a widget without focus).
+        for (QWidget* w = placeholder->previousInFocusChain(); w && w != placeholder; w = w->previousInFocusChain()) {
+            if (w != this && w->focusPolicy() != Qt::NoFocus && dialog->isAncestorOf(w)) {
+                QWidget::setTabOrder(w, this);
+                break;
+            }
+        }
     }
     dialog->RegisterControl(kControlId, this);
+    CQyAcDialog::MakeReadableWhenDisabled(this); // the selection dialog shows it disabled
     SetStyle(style);
     if (auto* owner = dynamic_cast<TreeListOwner*>(dialog)) m_owner = owner;
     show();

@@ -145,6 +145,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -166,6 +167,13 @@ private:
     QWidget* CreateCellEditor(QWidget* parent, const QModelIndex& index);
     void InitCellEditor(QWidget* editor, const QModelIndex& index);
     bool HandleEditorEvent(QWidget* editor, QEvent* event);
+    // The editor lost the focus: keeps its text when it passes every check; a refused text
+    // stays in the open editor with its balloon.
+    void EditorLostFocus();
+    // After the focus left an editor whose text was refused: the balloon again (the field hides
+    // it as it loses the focus), and the focus back in the editor when it only went to this
+    // control.
+    void ReassertRefusedEdit(QWidget* editor);
     bool StartEdit(TreeListItem* item, int column, QKeyEvent* typed, bool paste);
     bool CanTypeStartEdit(int column) const;
     bool IsWithinEditor(const QWidget* widget) const;

@@ -4,8 +4,11 @@
 #include "TreeListCtrl.h"
 #include "TreeListModel.h"
 
+#include <QComboBox>
 #include <QPainter>
 #include <QTimer>
+
+#include <algorithm>
 
 CTreeListDelegate::CTreeListDelegate(CTreeListCtrl* control) : QStyledItemDelegate(control), m_control(control)
 {
@@ -31,7 +34,16 @@ void CTreeListDelegate::setModelData(QWidget*, QAbstractItemModel*, const QModel
 
 void CTreeListDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    editor->setGeometry(option.rect);
+    QRect r = option.rect;
+    if (qobject_cast<QComboBox*>(editor)) {
+        // A drop-down in a narrow column would cut its entries ("DN 15" for "DN 150"): it is as
+        // wide as its longest entry needs, kept inside the control where it can be.
+        const int width = std::max(r.width(), editor->sizeHint().width());
+        const int right = editor->parentWidget() ? editor->parentWidget()->width() : r.left() + width;
+        r.setLeft(std::max(0, std::min(r.left(), right - width)));
+        r.setWidth(width);
+    }
+    editor->setGeometry(r);
 }
 
 void CTreeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -4,6 +4,7 @@
 #include "TreeListCtrl.h"
 
 #include "CheckedEdit.h"
+#include "ErrorBalloon.h"
 #include "QtGuard.h"
 #include "TreeListDelegate.h"
 #include "TreeListModel.h"
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 namespace {
 
@@ -223,6 +225,41 @@ void CTreeListCtrl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
     if (hadFocus) setFocus(Qt::OtherFocusReason);
 }
 
+void CTreeListCtrl::EditorLostFocus()
+{
+    QWidget* editor = m_editor;
+    if (IsWithin(this, QApplication::focusWidget())) {
+        // A click on another row: the press itself ends the edit or is held back
+        // (mousePressEvent); any other move within the control is settled once it is over.
+        QTimer::singleShot(0, this, [this, editor = QPointer<QWidget>(editor)] {
+            if (!editor || editor != m_editor || IsWithinEditor(QApplication::focusWidget())) return;
+            bool ended = false;
+            Guarded([&] { ended = EndEdit(true); });
+            if (!ended) ReassertRefusedEdit(editor);
+        });
+        return;
+    }
+    // Ended at once, so that a button that took the focus (OK) finds the value stored.
+    if (!EndEdit(true)) {
+        QTimer::singleShot(0, this, [this, editor = QPointer<QWidget>(editor)] {
+            if (editor) Guarded([&] { ReassertRefusedEdit(editor); });
+        });
+    }
+}
+
+void CTreeListCtrl::ReassertRefusedEdit(QWidget* editor)
+{
+    if (!editor || editor != m_editor) return;
+    if (IsWithin(this, QApplication::focusWidget()) && !IsWithinEditor(QApplication::focusWidget()))
+        editor->setFocus(Qt::OtherFocusReason);
+    auto* edit = qobject_cast<CCheckedEdit*>(editor);
+    if (edit && !edit->IsBalloonVisible()) {
+        const CErrorBalloon* last = edit->Balloon();
+        if (last && !last->Text().isEmpty()) edit->ShowBalloon(last->Title(), last->Text());
+        else edit->ShowBalloon();
+    }
+}
+
 bool CTreeListCtrl::HandleEditorEvent(QWidget*, QEvent* event)
 {
     if (!m_editor) return false;
@@ -249,6 +286,16 @@ bool CTreeListCtrl::HandleEditorEvent(QWidget*, QEvent* event)
             EndEdit(false);
             return true;
         }
+        if (!combo && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown)) {
+            // Keys that move to another row end the edit first and then move; a refused text
+            // keeps its editor (and the row) with the balloon.
+            if (EndEdit(true)) {
+                auto* keyEvent = static_cast<QKeyEvent*>(event);
+                QKeyEvent moved(QEvent::KeyPress, key, keyEvent->modifiers(), keyEvent->text());
+                QCoreApplication::sendEvent(this, &moved);
+            }
+            return true;
+        }
         return false;
     }
     case QEvent::FocusOut: {
@@ -256,10 +303,7 @@ bool CTreeListCtrl::HandleEditorEvent(QWidget*, QEvent* event)
         // A drop-down opening, or another window (a message box), takes the focus for a while.
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
         if (IsWithinEditor(QApplication::focusWidget())) return false;
-        // Leaving the editor keeps the edit when it passes every check, and drops it otherwise.
-        auto* edit = qobject_cast<CCheckedEdit*>(m_editor.data());
-        if (edit && !edit->CheckText()) EndEdit(false);
-        else if (!EndEdit(true)) EndEdit(false);
+        EditorLostFocus();
         return false;
     }
     default: return false;

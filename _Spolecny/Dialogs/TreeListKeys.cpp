@@ -150,6 +150,22 @@ TreeListItem* CTreeListCtrl::ItemAtPosition(const QPoint& pos, int* column) cons
     return m_model->ItemAt(index);
 }
 
+void CTreeListCtrl::mousePressEvent(QMouseEvent* event)
+{
+    if (IsEditing()) {
+        // A click beside the editor ends the edit first; a refused text keeps the editor open
+        // with its balloon, and the click does nothing else.
+        bool ended = false;
+        Guarded([&] { ended = EndEdit(true); });
+        if (!ended && m_editor) {
+            ReassertRefusedEdit(m_editor);
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::mousePressEvent(event);
+}
+
 void CTreeListCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
     int column = -1;

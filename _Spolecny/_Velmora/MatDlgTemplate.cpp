@@ -66,6 +66,8 @@ QWidget* MakeControl(const TemplateControlSpec& control)
 void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> controls,
                    const std::map<int, QWidget*>& premade)
 {
+    QWidget* previous = nullptr;
+    QLabel* pendingLabel = nullptr;
     for (const TemplateControlSpec& s : controls) {
         QWidget* control = nullptr;
         if (auto it = premade.find(s.id); s.id != -1 && it != premade.end() && it->second) {
@@ -76,7 +78,21 @@ void BuildTemplate(CQyAcDialog& dialog, std::span<const TemplateControlSpec> con
         QRect du = s.du;
         if (s.kind == TemplateControl::DropDown) du.setHeight(kDropDownClosedHeight);
         dialog.AddControl(s.id, du, control, s.anchors);
+        CQyAcDialog::MakeReadableWhenDisabled(control);
         // Group boxes and frames stand behind the controls placed over them.
         if (s.kind == TemplateControl::GroupBox || s.kind == TemplateControl::Frame) control->lower();
+
+        // The focus chain is the table's order, whenever each widget was made (the validated
+        // edits exist before the template is built); Qt chains only widgets that take the focus.
+        if (control->focusPolicy() != Qt::NoFocus) {
+            if (previous) QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+
+        // A label names the field that follows it, for screen readers and its mnemonic.
+        if (pendingLabel && (s.kind == TemplateControl::Edit || s.kind == TemplateControl::DropDown))
+            pendingLabel->setBuddy(control);
+        const bool isLabel = s.kind == TemplateControl::Label || s.kind == TemplateControl::LabelRight;
+        pendingLabel = isLabel ? qobject_cast<QLabel*>(control) : nullptr;
     }
 }

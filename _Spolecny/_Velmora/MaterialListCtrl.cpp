@@ -164,6 +164,9 @@ CMaterialListCtrl::CMaterialListCtrl(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One stop in the dialog's focus chain, as a report list: Tab moves on to the next control
+    // (a table view would walk its cells and select the next row every third Tab).
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);

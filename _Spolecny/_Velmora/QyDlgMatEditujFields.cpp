@@ -103,9 +103,12 @@ bool CQyDlgMatEdituj::StoreNewMaterial()
 {
     if (!m_pCatalog) return false;
     // The name edit refuses only typed characters: a pasted name may be longer, and a name is
-    // the catalog's key of at most 20 characters, as when a material is renamed.
-    if (m_shown.name.size() > CWexMaterial::kMaxNameLength)
-        throw CWexException("Příliš dlouhý název", kNameTooLongLine, kMaterialSource);
+    // the catalog's key of at most 20 characters. The field says so, as for a typed character.
+    if (m_shown.name.size() > CWexMaterial::kMaxNameLength) {
+        m_editName->setFocus(Qt::OtherFocusReason);
+        m_editName->ShowBalloon();
+        return false;
+    }
     const bool wasSaved = m_pCatalog->m_bSaved;
     auto [material, inserted] =
         m_pCatalog->Insert(std::make_unique<CWexMaterial>(m_pCatalog, m_shown.name, MaterialFilter{3, 31}));

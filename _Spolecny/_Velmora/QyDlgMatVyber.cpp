@@ -233,6 +233,10 @@ bool CQyDlgMatVyber::OnInitDialog()
     CreateProfileTree();
     FillCombos();
 
+    // Where no tooltip names the two lists for a screen reader, their captions do.
+    if (m_listMat && m_listMat->accessibleName().isEmpty() && materialCaption) m_listMat->setAccessibleName(materialCaption->text());
+    if (m_treeProf->accessibleName().isEmpty() && profileCaption) m_treeProf->setAccessibleName(profileCaption->text());
+
     // The list opens as the filter buttons show the host's filter, so the buttons never
     // claim a filter the list does not follow.
     CheckFilterButtons(m_filter);
@@ -263,6 +267,10 @@ void CQyDlgMatVyber::FillCombos()
         m_comboSDR->clear();
         for (int i = 0; i < kSdrCount; ++i) m_comboSDR->addItem(QString::fromUtf16(SdrLabel(i)));
     }
+    // A combo box selects its first entry as it is filled; the lists show the shown record's
+    // selection instead, which is none until a material is shown.
+    if (m_comboPN) m_comboPN->setCurrentIndex(m_shown.pnIndex);
+    if (m_comboSDR) m_comboSDR->setCurrentIndex(m_shown.sdrIndex);
 }
 
 int CQyDlgMatVyber::PurposeButtonFor(std::uint32_t purposes)

@@ -61,6 +61,7 @@ private slots:
     void emptyTextIsInvalidUnlessAllowed();
     void disabledFieldKeepsAWhiteBackground();
     void limitNamesItselfInTheBalloonText();
+    void balloonWithoutACompositorIsCutToItsShape();
 };
 
 void TestCheckedEdit::standardChecks_data()
@@ -311,6 +312,29 @@ void TestCheckedEdit::limitNamesItselfInTheBalloonText()
     QCOMPARE(edit.balloonTitle, QStringLiteral("Chybný vstup"));
     edit.ApplyStandardChecks(InputKind::FileName);
     QCOMPARE(edit.balloonText, QStringLiteral("Zadejte název bez '<>*:\\?'(platný název souboru Windows)"));
+}
+
+void TestCheckedEdit::balloonWithoutACompositorIsCutToItsShape()
+{
+    // Without a compositor (as here) translucent corners would show black: the balloon is a
+    // window cut to its rounded body and tail instead.
+    Host host;
+    host.edit->ApplyStandardChecks(InputKind::Integer);
+    QTest::keyClicks(host.edit, QStringLiteral("a"));
+    const CErrorBalloon* balloon = host.edit->Balloon();
+    QVERIFY(balloon && balloon->isVisible());
+    QVERIFY(!balloon->testAttribute(Qt::WA_TranslucentBackground));
+    const QRegion shape = balloon->mask();
+    QVERIFY(!shape.isEmpty());
+    const QRect r = balloon->rect();
+    QVERIFY(shape.contains(r.center()));
+    for (const QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+        QVERIFY2(!shape.contains(corner), qPrintable(QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())));
+    // The tail reaches up to the field, and what is painted is the balloon's own colour.
+    const QRect tailRow = shape.intersected(QRect(0, 2, r.width(), 1)).boundingRect();
+    QVERIFY(!tailRow.isEmpty() && tailRow.width() < 20);
+    const QImage picture = const_cast<CErrorBalloon*>(balloon)->grab().toImage();
+    QCOMPARE(QColor(picture.pixel(r.width() - 4, r.height() / 2)), QColor(255, 255, 225));
 }
 
 QTEST_MAIN(TestCheckedEdit)

@@ -4,6 +4,7 @@
 
 #include "CatalogDialogTestSupport.h"
 #include "CheckedEdit.h"
+#include "ErrorBalloon.h"
 #include "DialogTestSupport.h"
 #include "QyDlgMatEdituj.h"
 #include "ScriptedWindowServices.h"
@@ -98,6 +99,8 @@ private slots:
     void storedNewMaterialIsTheSelectedRow();
     void overlongPastedManufacturerStoresNothing();
     void refusedFormAfterRenameKeepsTheOldName();
+    void overlongPastedNameOfANewMaterialIsRefusedAtTheField_data();
+    void overlongPastedNameOfANewMaterialIsRefusedAtTheField();
     void cancelShowsTheEditedMaterialAgain();
 };
 
@@ -411,6 +414,32 @@ void TestDlgMatEditujFields::refusedFormAfterRenameKeepsTheOldName()
     QVERIFY(f.Work("Ocel")->m_strName == u"Ocel");
     QVERIFY(f.dlg.m_workCatalog.m_bSaved);
     QCOMPARE(ListedNames(f.List()).indexOf(QStringLiteral("Ocel")), 1);
+}
+
+void TestDlgMatEditujFields::overlongPastedNameOfANewMaterialIsRefusedAtTheField_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::newRow("adding") << int(IdcAddMaterial);
+    QTest::newRow("copying") << int(IdcCopyMaterial);
+}
+
+void TestDlgMatEditujFields::overlongPastedNameOfANewMaterialIsRefusedAtTheField()
+{
+    // The name field's own message, as for a 21st typed character, not an exception report.
+    QFETCH(int, button);
+    OpenFields f;
+    f.Edit("PVC", button);
+    f.Paste(f.dlg.m_editName, QStringLiteral("Polyvinylchlorid tvrdý"));
+    f.Click(IdcSaveMaterial);
+    QVERIFY(f.services.Prompts().empty());
+    QVERIFY(f.dlg.m_editName->IsBalloonVisible());
+    QCOMPARE(f.dlg.m_editName->Balloon()->Title(), QStringLiteral("Příliš dlouhý název"));
+    QCOMPARE(f.dlg.m_editName->Balloon()->Text(), QStringLiteral("Maximální délka je omezena na 20 znaků"));
+    QCOMPARE(QApplication::focusWidget(), f.dlg.m_editName);
+    QCOMPARE(f.dlg.m_nEditMode, button == IdcAddMaterial ? 1 : 2);
+    QCOMPARE(f.dlg.m_workCatalog.m_materials.size(), std::size_t(3));
+    QVERIFY(f.dlg.m_workCatalog.m_bSaved);
+    QCOMPARE(EditText(f.dlg, IdcName), QStringLiteral("Polyvinylchlorid tvrdý"));
 }
 
 void TestDlgMatEditujFields::cancelShowsTheEditedMaterialAgain()

@@ -92,6 +92,7 @@ private slots:
     void wallAndOuterDiameterEdits();
     void smallestAndLargestDnHaveNoDnRule();
     void tooLargeNumbersAndHoleLessOuterDiametersAreRefused();
+    void refusedOuterDiameterIsNotLostByClickingAnotherRow();
     void columnsFollowTheShape();
     void choosingADnMovesTheRow();
     void codesLandInTheProfileTheyWereTypedFor();
@@ -209,6 +210,32 @@ void TestDlgMatEditujProfiles::tooLargeNumbersAndHoleLessOuterDiametersAreRefuse
     QVERIFY(!balloon.isEmpty());
     QCOMPARE(p->m_fInnerDiameter, 10.0f);
     QCOMPARE(p->m_fWall, 2.0f);
+    QVERIFY(d.dlg.m_workCatalog.m_bSaved);
+}
+
+void TestDlgMatEditujProfiles::refusedOuterDiameterIsNotLostByClickingAnotherRow()
+{
+    // "1" typed as the outer diameter of DN 300, then a click on DN 400: the editor stays open
+    // on DN 300 with the reason, and the profile keeps its size.
+    ProfileDialog d({{"PE", 3, 31, {kDn300, kDn300 + 2}}});
+    CWexProfil* p = d.Material("PE")->FindProfile(kDn300);
+    const float inner = p->m_fInnerDiameter;
+    d.Tree().setFocus();
+    d.Tree().SelectItem(d.RowOf(kDn300), 1);
+    QTest::keyClick(&d.Tree(), Qt::Key_Return);
+    auto* editor = qobject_cast<CCheckedEdit*>(d.Tree().Editor());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "1");
+    const QRect other = d.Tree().visualRect(d.Tree().model()->index(1, 0));
+    QTest::mouseClick(d.Tree().viewport(), Qt::LeftButton, {}, other.center());
+    QVERIFY(d.Tree().IsEditing());
+    QCOMPARE(d.Tree().Editor(), editor);
+    QCOMPARE(editor->text(), QStringLiteral("1"));
+    QVERIFY(editor->IsBalloonVisible());
+    QVERIFY(!editor->Balloon()->Text().isEmpty());
+    QCOMPARE(d.Tree().GetSelectedItem(), d.RowOf(kDn300));
+    QCOMPARE(p->m_fInnerDiameter, inner);
     QVERIFY(d.dlg.m_workCatalog.m_bSaved);
 }
 

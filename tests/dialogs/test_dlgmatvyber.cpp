@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QPalette>
 #include <QUrl>
+
+#include <cmath>
 #include <QtTest>
 
 using namespace MatDlgId;
@@ -94,6 +96,8 @@ private slots:
     void editingButtonShowsTheAcceptedWork();
     void helpOpensTheHelpPage();
     void textTooLongForTheListIsReportedOnce();
+    void disabledDetailsAreReadable_data();
+    void disabledDetailsAreReadable();
     void listModelPassesTheModelTester();
 };
 
@@ -236,6 +240,10 @@ void TestDlgMatVyber::emptyCatalogListsNothingAndRefusesToAccept()
     // The detail controls are left as constructed.
     QCOMPARE(EditText(s.dlg, IdcName), QString());
     for (int id = IdcShapeCircle; id <= IdcShapeRectangle; ++id) QVERIFY(!Button(s.dlg, id)->isChecked());
+    for (QComboBox* combo : {s.dlg.m_comboPN, s.dlg.m_comboSDR}) {
+        QCOMPARE(combo->currentIndex(), -1);
+        QCOMPARE(combo->currentText(), QString());
+    }
 
     QTest::mouseClick(Button(s.dlg, IDOK), Qt::LeftButton);
     QCOMPARE(s.LastPrompt(), std::string("Není vybrána žádný materiál"));
@@ -250,6 +258,8 @@ void TestDlgMatVyber::filterThatNoMaterialPassesRefusesToAccept()
     OpenSelection s({GroupUtilityNetworks, PurposeWater});
     QCOMPARE(s.List().GetItemCount(), 0);
     QCOMPARE(s.dlg.m_nCurItem, -1);
+    QCOMPARE(s.dlg.m_comboPN->currentText(), QString()); // no selection, not "---"
+    QCOMPARE(s.dlg.m_comboSDR->currentText(), QString());
     QTest::keyClick(&s.dlg, Qt::Key_Return);
     QCOMPARE(s.LastPrompt(), std::string("Není vybrána žádný materiál"));
     QVERIFY(s.dlg.isVisible());
@@ -467,6 +477,53 @@ void TestDlgMatVyber::helpOpensTheHelpPage()
     QCOMPARE(recorder.opened.size(), 1);
     QCOMPARE(recorder.opened.first(), QUrl(QStringLiteral("https://www.brevanti.cz/velmora/napoveda/")));
     QVERIFY(s.dlg.isVisible());
+}
+
+void TestDlgMatVyber::disabledDetailsAreReadable_data()
+{
+    // Where the control shows its text (right of a box's mark, left of a list's arrow).
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QRect>("textArea");
+    QTest::newRow("edit Výrobce:") << int(IdcManufacturer) << QRect(2, 2, 60, 12);
+    QTest::newRow("drop-down Tl. třída:") << int(IdcComboPn) << QRect(2, 2, 30, 12);
+    QTest::newRow("check box Kanalizace") << int(IdcPurposeSewer) << QRect(20, 0, 50, 14);
+    QTest::newRow("radio button D x t") << int(IdcDescDxT) << QRect(20, 0, 30, 14);
+}
+
+void TestDlgMatVyber::disabledDetailsAreReadable()
+{
+    QFETCH(int, id);
+    QFETCH(QRect, textArea);
+    // Shows "Cap": manufacturer "Cap s.r.o.", PN 10, sewer, described as "D x t".
+    OpenSelection s;
+    QWidget* control = s.dlg.GetDlgItem(id);
+    QVERIFY(control && !control->isEnabled());
+
+    // The darkest pixel of the text against the control's background: at least 4.5:1 (WCAG AA).
+    const QImage image = control->grab().toImage();
+    const QRect area = textArea.intersected(image.rect());
+    auto luminance = [](QColor c) {
+        auto channel = [](double v) { v /= 255.0; return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+    };
+    double darkest = 1.0;
+    QMap<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            darkest = std::min(darkest, luminance(QColor(image.pixel(x, y))));
+            ++counts[image.pixel(x, y)];
+        }
+    }
+    QRgb background = counts.firstKey();
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        if (it.value() > counts[background]) background = it.key();
+    }
+    const double contrast = (luminance(QColor(background)) + 0.05) / (darkest + 0.05);
+    QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("contrast %1:1").arg(contrast, 0, 'f', 2)));
+
+    // Still unlike an enabled control's text.
+    const QPalette::ColorRole role = qobject_cast<QAbstractButton*>(control) ? QPalette::WindowText : QPalette::Text;
+    QVERIFY(control->palette().color(QPalette::Disabled, role) != control->palette().color(QPalette::Active, role));
 }
 
 void TestDlgMatVyber::textTooLongForTheListIsReportedOnce()

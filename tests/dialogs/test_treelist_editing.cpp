@@ -30,7 +30,10 @@ private slots:
     void pastingStartsAnEdit();
     void clickStartsAnEditOnlyWhereTheOptionsSaySo();
     void keptTextIsStoredInACellWithoutCallback();
-    void focusLossKeepsAValidTextAndDropsAnInvalidOne();
+    void focusLossKeepsAValidTextAndShowsARefusedOne();
+    void refusedEditStaysOpenWhenTheUserMovesToAnotherRow_data();
+    void refusedEditStaysOpenWhenTheUserMovesToAnotherRow();
+    void dropDownShowsItsWholeEntries();
     void eachEditTakesItsOwnColumnsSettings();
     void maximumLengthNamesItselfInTheBalloon();
 };
@@ -292,7 +295,7 @@ void TestTreeListEditing::keptTextIsStoredInACellWithoutCallback()
     QCOMPARE(t.owner.endEdits.size(), std::size_t(1));
 }
 
-void TestTreeListEditing::focusLossKeepsAValidTextAndDropsAnInvalidOne()
+void TestTreeListEditing::focusLossKeepsAValidTextAndShowsARefusedOne()
 {
     EditingTree t;
     auto* other = new QLineEdit(&t.window);
@@ -306,13 +309,80 @@ void TestTreeListEditing::focusLossKeepsAValidTextAndDropsAnInvalidOne()
     QCOMPARE(t.owner.setTexts.back().text, QStringLiteral("140"));
     QCOMPARE(QApplication::focusWidget(), other);
 
+    // A refused text is not dropped unseen: its editor stays open with the balloon, and the
+    // focus goes where the user took it.
     t.tree->setFocus();
     EditingTree::Type(QStringLiteral("-"));
     QVERIFY(t.tree->IsEditing());
     other->setFocus();
-    QVERIFY(!t.tree->IsEditing());
+    QTRY_VERIFY(t.Edit() && t.Edit()->IsBalloonVisible());
+    QVERIFY(t.tree->IsEditing());
+    QCOMPARE(t.Edit()->text(), QStringLiteral("-"));
     QCOMPARE(t.owner.setTexts.size(), std::size_t(1));
     QCOMPARE(QApplication::focusWidget(), other);
+}
+
+void TestTreeListEditing::refusedEditStaysOpenWhenTheUserMovesToAnotherRow_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("balloon");
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("the field refuses a lone minus, click")
+        << QStringLiteral("-") << QStringLiteral("Zadejte celé číslo") << false;
+    QTest::newRow("the owner's cell check refuses 1, click")
+        << QStringLiteral("1") << QStringLiteral("Zadaný vnější průměr je příliš malý") << false;
+    QTest::newRow("the field refuses a lone minus, Down")
+        << QStringLiteral("-") << QStringLiteral("Zadejte celé číslo") << true;
+    QTest::newRow("the owner's cell check refuses 1, Page Down")
+        << QStringLiteral("1") << QStringLiteral("Zadaný vnější průměr je příliš malý") << true;
+}
+
+void TestTreeListEditing::refusedEditStaysOpenWhenTheUserMovesToAnotherRow()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, balloon);
+    QFETCH(bool, byKey);
+    EditingTree t;
+    t.owner.check = [](CCheckedEdit& editor, const TreeListEditInfo& edit) {
+        if (edit.text != QStringLiteral("1")) return 0;
+        editor.ShowBalloon(editor.balloonTitle, QStringLiteral("Zadaný vnější průměr je příliš malý"));
+        return 1;
+    };
+    t.tree->SelectItem(t.items[0], 1);
+    EditingTree::Type(typed);
+    QVERIFY(t.tree->IsEditing());
+
+    const QPoint otherRow = t.tree->visualRect(t.tree->model()->index(2, 0)).center();
+    if (byKey) EditingTree::Press(typed == QStringLiteral("1") ? Qt::Key_PageDown : Qt::Key_Down);
+    else QTest::mouseClick(t.tree->viewport(), Qt::LeftButton, {}, otherRow);
+    QVERIFY(t.tree->IsEditing());
+    QCOMPARE(t.Edit()->text(), typed);
+    QVERIFY(t.Edit()->IsBalloonVisible());
+    QCOMPARE(t.Edit()->Balloon()->Text(), balloon);
+    QCOMPARE(QApplication::focusWidget(), t.Edit());
+    QCOMPARE(t.tree->GetSelectedItem(), t.items[0]);
+    QVERIFY(t.owner.setTexts.empty());
+
+    // Escape gives the edit up; the next click selects the row.
+    EditingTree::Press(Qt::Key_Escape);
+    QVERIFY(!t.tree->IsEditing());
+    QTest::mouseClick(t.tree->viewport(), Qt::LeftButton, {}, otherRow);
+    QCOMPARE(t.tree->GetSelectedItem(), t.items[2]);
+    QCOMPARE(t.tree->GetItemText(t.items[0], 1), QStringLiteral("110"));
+}
+
+void TestTreeListEditing::dropDownShowsItsWholeEntries()
+{
+    // The DN column is 60 pixels wide; its drop-down is as wide as its longest entry needs.
+    EditingTree t;
+    t.tree->SelectItem(t.items[0], 4);
+    EditingTree::Press(Qt::Key_Return);
+    auto* combo = qobject_cast<QComboBox*>(t.tree->Editor());
+    QVERIFY(combo);
+    QCOMPARE(t.tree->columnWidth(4), 60);
+    QVERIFY2(combo->width() >= combo->sizeHint().width(),
+             qPrintable(QStringLiteral("%1 < %2").arg(combo->width()).arg(combo->sizeHint().width())));
+    QVERIFY(t.tree->viewport()->rect().contains(combo->geometry()));
 }
 
 void TestTreeListEditing::eachEditTakesItsOwnColumnsSettings()
