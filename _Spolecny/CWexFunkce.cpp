@@ -173,3 +173,16 @@ int CompareMaterialNames(const CWexMaterial* a, const CWexMaterial* b, std::intp
 {
     return CompareNamesIgnoringCase(a->m_strName, b->m_strName);
 }
+
+std::string LocalTimeText(std::time_t time, const char* format)
+{
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &local);
+    return std::string(text, length);
+}

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -60,3 +61,6 @@ void AppendNameSortKey(std::u16string& keys, std::u16string_view name);
 // Sort callback of the material lists: orders two materials by name as above.
 // The third argument is not used.
 int CompareMaterialNames(const CWexMaterial* a, const CWexMaterial* b, std::intptr_t unused);
+
+// `time` in the local time zone as strftime's `format` writes it (at most 63 characters).
+std::string LocalTimeText(std::time_t time, const char* format);

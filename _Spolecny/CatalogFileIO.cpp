@@ -169,19 +169,11 @@ std::vector<std::uint8_t> ReadWhole(int source, const std::filesystem::path& sou
     }
 }
 
-// Copies the whole of `source` (open, at offset 0) into a new file at `dest`, synced.
+// Copies the whole of `source` (open, at offset 0) into a new file at `dest`.
 void CopyInto(int source, const std::filesystem::path& sourcePath, int dest, const std::filesystem::path& destPath)
 {
-    std::uint8_t buffer[65536];
-    for (;;) {
-        ssize_t got = Sys().read(source, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw CWexFileError(Cause::ReadFailed, sourcePath, errno);
-        }
-        if (got == 0) return;
-        WriteAll(dest, buffer, static_cast<std::size_t>(got), destPath);
-    }
+    const std::vector<std::uint8_t> bytes = ReadWhole(source, sourcePath);
+    WriteAll(dest, bytes.data(), bytes.size(), destPath);
 }
 
 // The folder is opened before anything in it is replaced, so that a folder that cannot be

@@ -256,11 +256,13 @@ void AtomicFileWriter::Commit()
     BOOL replaced;
     DWORD error = ERROR_SUCCESS;
     if (m_existing != INVALID_HANDLE_VALUE) {
-        if (!m_backup.empty()) ShiftBackups();
         Sys().closeHandle(m_existing);
         m_existing = INVALID_HANDLE_VALUE;
-        // Replaces the target in one step and keeps the replaced file as the backup.
-        const wchar_t* backup = m_backup.empty() ? nullptr : m_backup.c_str();
+        // Replaces the target in one step and keeps the replaced file as the backup, first
+        // under a name of its own: the older backups move only once the replacement is done,
+        // so a failed save leaves every one of them where it was.
+        const std::filesystem::path keptAs = m_backup.empty() ? std::filesystem::path() : TemporaryBeside(m_backup);
+        const wchar_t* backup = m_backup.empty() ? nullptr : keptAs.c_str();
         replaced = Sys().replaceFile(m_target.c_str(), m_temporary.c_str(), backup);
         if (!replaced) {
             error = ::GetLastError();
@@ -268,6 +270,14 @@ void AtomicFileWriter::Commit()
             // not take its place: put the previous file back, so that the target is as it was.
             if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && backup)
                 Sys().moveFileEx(backup, m_target.c_str(), MOVEFILE_WRITE_THROUGH);
+        } else if (backup) {
+            // The new catalog is in place: a backup that cannot take its name stays under
+            // the hidden one rather than failing a save that has happened.
+            try {
+                ShiftBackups();
+                Sys().moveFileEx(backup, m_backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            } catch (const CWexFileError&) {
+            }
         }
     } else {
         replaced = Sys().moveFileEx(m_temporary.c_str(), m_target.c_str(),

@@ -15,7 +15,6 @@
 #include "WindowServices.h"
 
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 
@@ -67,15 +66,8 @@ std::u16string ToU16(const fs::path& path)
 // when, and keeps the catalog type, so that "Načíst ze souboru..." can bring it back.
 fs::path AsideName(const fs::path& file, State why)
 {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string stamp =
+        LocalTimeText(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()), "%Y%m%d-%H%M%S");
     const std::string reason = why == State::Newer ? "novejsi-verze" : "poskozeny";
     const std::string stem = file.stem().string() + "-" + reason + "-" + stamp;
     for (int n = 1;; ++n) {

@@ -156,10 +156,11 @@ TEST_F(WindowsCatalogFiles, SavesCreateThenReplaceKeepingThePreviousFileAsBackup
     EXPECT_EQ(ReadBytes(m_target), CatalogBytes(u"PE"));
     EXPECT_EQ(ReadBytes(m_backup), CatalogBytes(u"PVC"));
 
-    Save(u"Litina"); // an existing backup is replaced in turn
+    Save(u"Litina"); // an existing backup moves down a generation
     EXPECT_EQ(ReadBytes(m_target), CatalogBytes(u"Litina"));
     EXPECT_EQ(ReadBytes(m_backup), CatalogBytes(u"PE"));
-    EXPECT_EQ(FolderContents(), (std::set<std::wstring>{L"Potrubi.ptq", L"Potrubi.ptq.bak"}));
+    EXPECT_EQ(ReadBytes(catalog_io::BackupGeneration(m_backup, 2)), CatalogBytes(u"PVC"));
+    EXPECT_EQ(FolderContents(), (std::set<std::wstring>{L"Potrubi.ptq", L"Potrubi.ptq.bak", L"Potrubi.ptq.bak2"}));
 }
 
 // Each step after the temporary file is written fails in turn, as a full disk, a virus
@@ -221,6 +222,7 @@ TEST_F(WindowsCatalogFiles, ReplaceThatLeavesTheTargetUnderTheBackupNamePutsItBa
     Save(u"PVC");
     Save(u"PE");
     const Bytes target = ReadBytes(m_target);
+    const Bytes backup = ReadBytes(m_backup);
 
     SystemCalls calls = catalog_io::RealSystemCalls();
     calls.replaceFile = [](const wchar_t* replaced, const wchar_t*, const wchar_t* backup) {
@@ -231,8 +233,9 @@ TEST_F(WindowsCatalogFiles, ReplaceThatLeavesTheTargetUnderTheBackupNamePutsItBa
     ScopedSystemCalls scope(calls);
     EXPECT_EQ(SaveFailure(u"Litina"), Cause::WriteFailed);
     EXPECT_EQ(ReadBytes(m_target), target);
-    // The older backup was overwritten by the move; the catalog itself is what counts.
-    EXPECT_EQ(FolderContents(), (std::set<std::wstring>{L"Potrubi.ptq"}));
+    // The move went to a name of its own: the older backup stays too.
+    EXPECT_EQ(ReadBytes(m_backup), backup);
+    EXPECT_EQ(FolderContents(), (std::set<std::wstring>{L"Potrubi.ptq", L"Potrubi.ptq.bak"}));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "Commands.h"
 
 #include "CWexFileError.h"
+#include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
 #include "CatalogFile.h"
 #include "CatalogFileIO.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -32,17 +32,8 @@ std::string ModificationTime(const fs::path& path)
     std::error_code error;
     const auto written = fs::last_write_time(path, error);
     if (error) return "?";
-    const std::time_t time =
-        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &time);
-#else
-    localtime_r(&time, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return LocalTimeText(std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written)),
+                         "%Y-%m-%d %H:%M:%S");
 }
 
 // What a file holds, read without a word to the user; the reason when it cannot be read whole.
