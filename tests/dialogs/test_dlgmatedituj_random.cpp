@@ -1038,10 +1038,10 @@ void Session::VerifyEnabled()
         {{IdcMaterialList, IdcAddMaterial, IdcLoadFromFile, IdcLoadStandard, IdcFilterSewer, IdcFilterAll, IdcGroupZti,
           IdcGroupAll},
          browsing},
-        {{IdcDeleteMaterial, IdcCopyMaterial, IdcEditMaterial}, browsing && current},
         {{IdcAddProfile, IdcDeleteProfile, IdcDeleteAllProfiles, IdcGenerateProfiles, IdcProfileTree, IdcUrsAssembly,
           IdcUrsMaterial},
          browsing && current},
+        {{IdcDeleteMaterial, IdcCopyMaterial, IdcEditMaterial}, browsing && current},
         {{IdcName, IdcManufacturer, IdcGroupCheckZti, IdcPurposeWater, IdcShapeCircle, IdcDescDn}, !browsing},
         {{IDOK, IDCANCEL}, true},
     };
