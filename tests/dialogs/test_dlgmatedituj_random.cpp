@@ -5,15 +5,15 @@
 //   - the list shows the model's materials in name order and selects the model's current one;
 //   - the fields show that material (or the one being added, copied or edited), and the
 //     profile table its profiles, with the codes of the selected profile row;
-//   - every material the step did not address is byte for byte what it was, and those it
+//   - every material the step did not address is value for value what it was, and those it
 //     addressed hold what the model says (names, manufacturer, groups, purposes, shape,
 //     description mode, DN sizes, price-list codes);
 //   - the enabled controls match the state, and the boxes shown are those the model expects;
 //   - a changed catalog counts as unsaved; OK writes a file equal to the working catalog.
 //
 // RapidCheck generates the sessions, prints the seed and shrinks a failing session to a short
-// one. CI runs a few thousand steps; RC_PARAMS asks for more (README, "Random dialog
-// sessions"), e.g. RC_PARAMS="max_success=500 max_size=300".
+// one. CI runs about 1,500 steps; RC_PARAMS asks for more (README, "Random dialog
+// sessions"), e.g. RC_PARAMS="max_success=1000 max_size=400".
 
 #include "CatalogDialogTestSupport.h"
 #include "CatalogSettingsTestSupport.h"
@@ -421,28 +421,26 @@ private:
     static Fields FieldsOf(const std::u16string& name, const MaterialImage& m);
 };
 
-void AddStartMaterials(CWexSezMaterialu& catalog, int kind);
-
-// The catalogs a session may open on: none at all, a few materials of both groups and several
-// purposes (two of them named alike, so that a rename moves a row past the other), or only the
-// two alike.
-void FillStartCatalog(CWexSezMaterialu& catalog, int kind)
+// Pressure class and SDR "---", as the materials of the program's catalogs have them.
+void GiveNoPressureClass(CWexSezMaterialu& catalog)
 {
-    AddStartMaterials(catalog, kind);
-    // Pressure class and SDR "---", as materials of the program's catalogs have them.
     for (auto& [name, m] : catalog.m_materials) m->m_nPN = m->m_nSDR = 0;
 }
 
-void AddStartMaterials(CWexSezMaterialu& catalog, int kind)
+// The catalogs a session may open on: none at all, two materials named alike (so that a
+// rename moves a row past the other), or those and three more of both groups and several
+// purposes.
+void FillStartCatalog(CWexSezMaterialu& catalog, int kind)
 {
-    if (kind == 0) return;
-    FillCatalog(catalog, {{"Beton EN1916", GroupUtilityNetworks, PurposeSewer, {17, 18, 19}, DescByDn},
-                          {"Beton EN1916 BS5911", GroupUtilityNetworks, PurposeSewer, {17, 20}, DescByDn}});
-    if (kind == 1) return;
-    FillCatalog(catalog, {{"PVC KG", GroupAll, PurposeSewer | PurposePressureSewer, {11, 12, 13}},
-                          {"Ocel", GroupBuildingServices, PurposeWater | PurposeGas | PurposeHeating, {5, 8}, 1, "",
-                           "Ferona"},
-                          {"Kamenina", GroupUtilityNetworks, PurposeSewer, {}, DescByDn}});
+    if (kind > 0)
+        FillCatalog(catalog, {{"Beton EN1916", GroupUtilityNetworks, PurposeSewer, {17, 18, 19}, DescByDn},
+                              {"Beton EN1916 BS5911", GroupUtilityNetworks, PurposeSewer, {17, 20}, DescByDn}});
+    if (kind > 1)
+        FillCatalog(catalog, {{"PVC KG", GroupAll, PurposeSewer | PurposePressureSewer, {11, 12, 13}},
+                              {"Ocel", GroupBuildingServices, PurposeWater | PurposeGas | PurposeHeating, {5, 8}, 1, "",
+                               "Ferona"},
+                              {"Kamenina", GroupUtilityNetworks, PurposeSewer, {}, DescByDn}});
+    GiveNoPressureClass(catalog);
 }
 
 Session::Session(int catalogKind)
@@ -452,7 +450,7 @@ Session::Session(int catalogKind)
     CWexSezMaterialu standard;
     FillCatalog(standard, {{"Beton EN1916", GroupUtilityNetworks, PurposeSewer, {17, 22}, DescByDn},
                            {"Litina", GroupUtilityNetworks, PurposeWater, {11, 13}, 1, "", "Duktus"}});
-    for (auto& [name, m] : standard.m_materials) m->m_nPN = m->m_nSDR = 0;
+    GiveNoPressureClass(standard);
     WriteCatalogFile(FsPath(settings.StandardCatalog()), standard);
     opened = ImageOf(caller);
     dlg = std::make_unique<CQyDlgMatEdituj>();
