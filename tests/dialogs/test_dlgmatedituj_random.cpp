@@ -223,17 +223,6 @@ std::string Utf8(const std::u16string& text)
     return QString::fromStdU16String(text).toStdString();
 }
 
-std::string Describe(const MaterialImage& m)
-{
-    std::ostringstream os;
-    os << "manufacturer \"" << Utf8(m.manufacturer) << "\", group " << m.group << ", purposes " << m.purposes
-       << ", shape " << m.shape << ", description " << m.descMode << ", profiles:";
-    for (const auto& [dn, p] : m.profiles)
-        os << " " << Utf8(DnLabel(dn)) << " [" << p.inner << "/" << p.wall << "/" << p.width << " \""
-           << Utf8(p.assembly) << "\" \"" << Utf8(p.material) << "\"]";
-    return os.str();
-}
-
 // --- The model ---------------------------------------------------------------------------------
 
 struct Codes {
@@ -264,6 +253,15 @@ std::string Describe(const ModelMaterial& m)
        << ", shape " << m.shape << ", description " << m.descMode << ", profiles:";
     for (const auto& [dn, c] : m.profiles)
         os << " " << Utf8(DnLabel(dn)) << " \"" << Utf8(c.assembly) << "\" \"" << Utf8(c.material) << "\"";
+    return os.str();
+}
+
+// The model's view and the sizes: inner diameter / wall / width.
+std::string Describe(const MaterialImage& m)
+{
+    std::ostringstream os;
+    os << Describe(ModelOf(m)) << "; sizes:";
+    for (const auto& [dn, p] : m.profiles) os << " " << p.inner << "/" << p.wall << "/" << p.width;
     return os.str();
 }
 
