@@ -686,6 +686,16 @@ void Session::Store(bool byEnter)
         Click(IdcSaveMaterial);
     }
     Pending& p = model.pending;
+    // A description format whose labels cannot be built for the material's sizes (a size of
+    // eight digits, taken while the material was labelled by DN, switched to "D x t") is
+    // refused whole with the report of the label; the material stays pending, nothing changes.
+    const auto& shown = services.Prompts();
+    if (p.mode != CQyDlgMatEdituj::EditAdding && shown.size() == 1 &&
+        shown.front().Text().rfind("Nepodařilo se vytvořit popis", 0) == 0 &&
+        p.fields.descMode != model.materials.at(p.source).descMode) {
+        expectedPrompts.push_back(shown.front().Text());
+        return;
+    }
     if (p.name.empty()) {
         expectedPrompts.push_back("Název nesmí být prázdný");
         return;
