@@ -12,7 +12,7 @@
 //   - a changed catalog counts as unsaved; OK writes a file equal to the working catalog.
 //
 // RapidCheck generates the sessions, prints the seed and shrinks a failing session to a short
-// one. CI runs about 1,500 steps; RC_PARAMS asks for more (README, "Random dialog
+// one. CI runs about 1,400 steps; RC_PARAMS asks for more (README, "Random dialog
 // sessions"), e.g. RC_PARAMS="max_success=1000 max_size=400".
 
 #include "CatalogDialogTestSupport.h"
