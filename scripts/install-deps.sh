@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libgl-dev libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev
   nlohmann-json3-dev
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   xvfb xauth fonts-dejavu-core

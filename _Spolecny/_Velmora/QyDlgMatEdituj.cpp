@@ -100,6 +100,8 @@ constexpr int kBrowsingControls[] = {
     IdcGroupZti, IdcGroupNetworks, IdcGroupAll,
     IdcLoadFromFile, IdcLoadStandard,
 };
+// The material buttons that need a selected material (besides the profile controls).
+constexpr int kCurrentMaterialButtons[] = {IdcDeleteMaterial, IdcCopyMaterial, IdcEditMaterial};
 constexpr int kProfileControls[] = {
     IdcAddProfile, IdcDeleteProfile, IdcDeleteAllProfiles, IdcGenerateProfiles, IdcProfileTree,
     IdcUrsAssembly, IdcUrsMaterial,
@@ -236,7 +238,33 @@ void CQyDlgMatEdituj::SetEditState(bool editing)
     for (int id : kBrowsingControls) {
         if (QWidget* control = GetDlgItem(id)) control->setEnabled(!editing);
     }
-    EnableProfileControls(!editing);
+    if (editing) EnableProfileControls(false);
+    else ShowCurrentMaterialState();
+}
+
+void CQyDlgMatEdituj::ShowCurrentMaterialState()
+{
+    // Every button that acts on "the current material" acts on the selected row's material,
+    // the one the fields and the profile table show; without one there is nothing to act on.
+    const bool current = m_nEditMode == EditBrowsing && CurrentListMaterial();
+    for (int id : kCurrentMaterialButtons) {
+        if (QWidget* control = GetDlgItem(id)) control->setEnabled(current);
+    }
+    EnableProfileControls(current);
+    if (!current && m_nEditMode == EditBrowsing) ShowNoMaterial();
+}
+
+void CQyDlgMatEdituj::ShowNoMaterial()
+{
+    // No row is selected (an empty catalog, a filter no material passes, the last listed row
+    // deleted): the fields and the profile table must not go on showing a material that the
+    // list does not select.
+    m_treeProf->DeleteAllItems();
+    ShowProfileCodes(nullptr);
+    m_shown = ShownMaterial{};
+    m_shown.filter = MaterialFilter{0, 0};
+    m_shown.descMode = -1;
+    UpdateData(false);
 }
 
 void CQyDlgMatEdituj::EnableProfileControls(bool enable)
@@ -258,6 +286,7 @@ void CQyDlgMatEdituj::FillMaterialList(MaterialFilter filter)
         SetEditState(false);
     }
     CQyDlgMatVyber::FillMaterialList(filter);
+    ShowCurrentMaterialState();
 }
 
 CWexMaterial* CQyDlgMatEdituj::SelectedMaterial() const
@@ -318,11 +347,8 @@ void CQyDlgMatEdituj::OnDeleteMaterial()
     m_nCurItem = m_listMat->GetSelectionMark();
     m_listMat->setFocus(Qt::OtherFocusReason);
     m_listMat->SelectItem(m_nCurItem);
-
-    if (m_pCatalog->m_materials.empty()) {
-        m_treeProf->DeleteAllItems();
-        EnableProfileControls(false);
-    }
+    // The last listed row deleted leaves no current material, also when the filter hides others.
+    ShowCurrentMaterialState();
 }
 
 // --- Keyboard ---------------------------------------------------------------------------------------

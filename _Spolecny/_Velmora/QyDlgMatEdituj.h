@@ -75,6 +75,9 @@ public:
     void SetEditState(bool editing);
     // The profile buttons, the tree-list and the two price-list code edits together.
     void EnableProfileControls(bool enable);
+    // While browsing: "X", "%", "..." and the profile controls are enabled only when a list row
+    // is selected; with none the fields and the profile table are emptied.
+    void ShowCurrentMaterialState();
 
     // --- Material fields (QyDlgMatEditujFields.cpp) ------------------------------------------------
     // Stores the pending material; true when nothing is pending or it was stored, false when
@@ -151,6 +154,11 @@ private:
     void ConnectEditingControls();
     // The material of the list's selection mark, or null.
     CWexMaterial* SelectedMaterial() const;
+    // The fields and the profile table show no material.
+    void ShowNoMaterial();
+    // After storing or abandoning a material: the list takes the focus back, so that the next
+    // Enter reaches the default button.
+    void ReturnFocusToList();
     // "%" and "...": the fields show the selected material in `mode`.
     void StartEditingSelected(EditMode mode);
 

@@ -96,7 +96,15 @@ bool CQyDlgMatEdituj::SaveMaterial()
     if (!stored) return false;
     m_pEditMaterial = nullptr;
     SetEditState(false);
+    ReturnFocusToList();
     return true;
+}
+
+void CQyDlgMatEdituj::ReturnFocusToList()
+{
+    // The list was disabled while the material was pending, so it could not take the focus
+    // then; the disabled field that had it passed it on to whatever came next (the "?" button).
+    m_listMat->setFocus(Qt::OtherFocusReason);
 }
 
 bool CQyDlgMatEdituj::StoreNewMaterial()
@@ -180,6 +188,9 @@ bool CQyDlgMatEdituj::StoreEditedMaterial()
 
     m_listMat->RedrawItems(m_nCurItem, m_nCurItem);
     m_listMat->SortItems(CompareListed);
+    // The row follows its material through the sorting (a new name may move it): the current
+    // row must too, or the profile buttons would act on the material now at the old index.
+    m_nCurItem = m_listMat->GetSelectionMark();
     OnMaterialShown(material);
     return true;
 }
@@ -187,9 +198,15 @@ bool CQyDlgMatEdituj::StoreEditedMaterial()
 void CQyDlgMatEdituj::CancelMaterial()
 {
     m_nEditMode = EditBrowsing;
-    ShowMaterial(m_pEditMaterial, DescOuterXWall);
+    // The selected row is the current material again ("+" and "%" left no current row while
+    // the material was pending), and the fields show it: after "+" too, where they would
+    // otherwise show an empty new material beside the selected row's profiles.
+    m_nCurItem = m_listMat->GetSelectionMark();
+    CWexMaterial* selected = SelectedMaterial();
+    ShowMaterial(selected ? selected : m_pEditMaterial, DescOuterXWall);
     m_pEditMaterial = nullptr;
     SetEditState(false);
+    ReturnFocusToList();
 }
 
 // --- Group and purpose rules ---------------------------------------------------------------------

@@ -164,7 +164,6 @@ void CQyDlgMatEdituj::ShowLoadedCatalog()
     // or its reading failed half-way, so that OK writes what the list now shows.
     m_workCatalog.m_bSaved = false;
     FillMaterialList(MaterialFilter{GroupAll, PurposeAll});
-    EnableProfileControls(!m_workCatalog.m_materials.empty());
 }
 
 // --- Closing ---------------------------------------------------------------------------------------

@@ -96,6 +96,7 @@ inline void ClickRow(CMaterialListCtrl& list, int row, bool doubleClick = false)
 inline void ClickTreeRow(CTreeListCtrl& tree, int row, bool doubleClick = false)
 {
     const QModelIndex index = tree.model()->index(row, 0);
+    tree.scrollTo(index);
     const QPoint where = tree.visualRect(index).center();
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, where);
     if (doubleClick) QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, where);

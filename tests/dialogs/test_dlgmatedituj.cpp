@@ -178,11 +178,11 @@ void TestDlgMatEdituj::addStartsANewMaterialInTheSelectedDescriptionMode()
     QCOMPARE(e.Tree().GetCount(), 2);
     QVERIFY(!e.Tree().isEnabled());
 
-    // Escape clears the fields to a new material's again.
+    // Escape shows the selected material again, the one whose profiles the table shows.
     QTest::keyClick(e.dlg.m_editName, Qt::Key_Escape);
     QCOMPARE(e.dlg.m_nEditMode, 0);
-    QVERIFY(Button(e.dlg, IdcDescDxT)->isChecked());
-    QCOMPARE(EditText(e.dlg, IdcName), QString());
+    QVERIFY(Button(e.dlg, IdcDescDn)->isChecked());
+    QCOMPARE(EditText(e.dlg, IdcName), QStringLiteral("PVC"));
 }
 
 void TestDlgMatEdituj::addWithNothingSelectedUsesDxT()
@@ -304,9 +304,14 @@ void TestDlgMatEdituj::deletingTheOnlyMaterialDisablesTheProfileControls()
     QCOMPARE(IdsFailing(e.dlg, kProfileIds, IsDisabled), QStringList());
     QVERIFY(Button(e.dlg, IdcAddMaterial)->isEnabled());
 
-    // A new material gives the profile controls back when browsing resumes.
+    // Abandoning a new material leaves nothing to act on; a stored one gives the profile
+    // controls back.
     e.Click(IdcAddMaterial);
     e.Click(IdcCancelMaterial);
+    QCOMPARE(IdsFailing(e.dlg, kProfileIds, IsDisabled), QStringList());
+    e.Click(IdcAddMaterial);
+    QTest::keyClicks(e.dlg.m_editName, QStringLiteral("PE"));
+    e.Click(IdcSaveMaterial);
     QCOMPARE(IdsFailing(e.dlg, kProfileIds, IsEnabled), QStringList());
 }
 
