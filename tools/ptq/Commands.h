@@ -14,3 +14,11 @@ int RunCheck(const Options& options, const ConsoleWindowServices& services);
 // Reads options.from into options.input through the reconciliation, answering its questions
 // through `services`, and writes options.output.
 int RunMerge(const Options& options, ConsoleWindowServices& services);
+
+class CWexSezMaterialu;
+// export --format csv|xlsx of a catalog read from a file of `version`.
+int RunTableExport(const Options& options, const CWexSezMaterialu& catalog, int version);
+// import of a .csv or .xlsx file.
+int RunTableImport(const Options& options);
+// Sets the price-list codes of options.input's profiles from the table options.from.
+int RunUpdateCodes(const Options& options);

@@ -12,7 +12,7 @@ struct CommandName {
 
 constexpr CommandName kCommands[] = {
     {"info", Command::Info},   {"export", Command::Export}, {"import", Command::Import},
-    {"check", Command::Check}, {"merge", Command::Merge},
+    {"check", Command::Check}, {"merge", Command::Merge}, {"update-codes", Command::UpdateCodes},
 };
 
 struct AnswerName {
@@ -94,13 +94,13 @@ Options ParseOptions(int argc, const char* const* argv)
             } else {
                 throw UsageError("--answer needs ano, ne, ano-vsem or ne-vsem");
             }
-        } else {
+        } else if (!ParseTableOption(options, args, i)) {
             throw UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
 
     std::string name(first);
-    const std::size_t wanted = options.command == Command::Merge ? 2 : 1;
+    const std::size_t wanted = options.command == Command::Merge || options.command == Command::UpdateCodes ? 2 : 1;
     if (files.size() < wanted) throw UsageError(name + (wanted == 2 ? " needs two files" : " needs a file"));
     if (files.size() > wanted)
         throw UsageError(name + " takes " + (wanted == 2 ? "two files" : "one file") + ", not " +
@@ -108,9 +108,11 @@ Options ParseOptions(int argc, const char* const* argv)
     options.input = std::string(files.front());
     if (wanted == 2) options.from = std::string(files[1]);
     bool takesOutput = options.command == Command::Export || options.command == Command::Import ||
-                       options.command == Command::Merge;
-    if (options.output && !takesOutput) throw UsageError(name + " takes no -o");
-    if ((options.command == Command::Import || options.command == Command::Merge) && !options.output)
+                       options.command == Command::Merge || options.command == Command::UpdateCodes;
+    if (options.output && (!takesOutput || options.dryRun)) throw UsageError(name + " takes no -o");
+    if ((options.command == Command::Import || options.command == Command::Merge ||
+         options.command == Command::UpdateCodes) &&
+        !options.output && !options.dryRun)
         throw UsageError(name + " needs -o FILE");
     if ((options.input == "-" || options.from == "-") && options.command != Command::Import)
         throw UsageError(name + " reads a catalog file, not standard input");

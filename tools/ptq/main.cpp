@@ -51,6 +51,8 @@ int Run(int argc, char** argv)
             return RunCheck(options, services);
         case Command::Merge:
             return RunMerge(options, services);
+        case Command::UpdateCodes:
+            return RunUpdateCodes(options);
         }
     } catch (const std::bad_alloc&) {
         std::fputs("ptq: out of memory\n", stderr);
