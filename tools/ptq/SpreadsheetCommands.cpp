@@ -4,6 +4,7 @@
 #include "CommandSupport.h"
 #include "Commands.h"
 #include "NameFolding.h"
+#include "TableFiles.h"
 
 #include "CWexFileError.h"
 #include "CWexFunkce.h"
@@ -18,8 +19,6 @@
 #include <map>
 #include <sstream>
 #include <system_error>
-
-namespace {
 
 void ReportTableError(const std::string& file, const TableError& e, const std::string& consequence)
 {
@@ -42,7 +41,6 @@ std::optional<std::string> ReadBytes(const std::string& path)
     return std::move(bytes).str();
 }
 
-// A CSV or XLSX file by its extension. Throws TableError.
 Table ReadTableFile(const std::string& path, const Options& options, const std::vector<std::string>& headers)
 {
     auto bytes = ReadBytes(path);
@@ -56,6 +54,8 @@ Table ReadTableFile(const std::string& path, const Options& options, const std::
                                               : CsvEncoding::Detect;
     return ReadCsv(*bytes, format, headers);
 }
+
+namespace {
 
 // Writes the whole text or nothing: a temporary file beside the target, renamed over it.
 bool WriteWhole(const std::string& path, const std::string& bytes)

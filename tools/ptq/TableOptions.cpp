@@ -56,7 +56,7 @@ bool ParseTableOption(Options& options, const std::vector<std::string_view>& arg
 {
     const std::string command = std::string(args.front());
     auto refuse = [&](std::string_view option) { throw UsageError(command + " takes no " + std::string(option)); };
-    const auto reading = {Command::Import, Command::UpdateCodes};
+    const auto reading = {Command::Import, Command::UpdateCodes, Command::Check};
 
     if (args[i] == "--strict") {
         if (options.command != Command::Check) refuse("--strict");
