@@ -10,7 +10,7 @@ const std::u16string kOverwriteInstruction =
 
 } // namespace
 
-int AskOverwriteMaterial(const std::u16string& content)
+int AskOverwriteMaterial(const std::u16string& content, const std::u16string& details)
 {
     TaskDialogSpec request;
     request.title = kProgramTitle;
@@ -23,6 +23,7 @@ int AskOverwriteMaterial(const std::u16string& content)
     }
     request.defaultButton = request.customButtons.front().id;
     request.owner = MessageOwner::ActiveWindow;
+    request.expandedInformation = details;
 
     // Code 2 doubles as the platform's cancel code, so a dismissed dialog reports "Ano".
     switch (GetWindowServices().ShowTaskDialog(request)) {

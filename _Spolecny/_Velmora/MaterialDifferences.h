@@ -1,0 +1,16 @@
+#pragma once
+// What differs between a material of the main list and one of the same name that a reading
+// brings, for the overwrite question's details and `ptq merge --dry-run`.
+
+#include <string>
+#include <vector>
+
+class CWexMaterial;
+
+// One line per differing field ("Výrobce: A → B", the main list's value first) and per
+// differing profile ("DN 100: ID 96.8 → 96.6 ..."), fields in the order of the editing
+// dialog, profiles in DN order. Empty when the two agree in every field and profile.
+std::vector<std::u16string> DescribeDifferences(const CWexMaterial& mainList, const CWexMaterial& incoming);
+
+// The lines under the heading "Obecný seznam → projekt:", one per line; empty when there are none.
+std::u16string DifferencesText(const CWexMaterial& mainList, const CWexMaterial& incoming);
