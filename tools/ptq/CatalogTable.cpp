@@ -10,6 +10,7 @@
 #include "PipeTables.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <map>

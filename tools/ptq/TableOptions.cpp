@@ -4,6 +4,7 @@
 #include "Options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <initializer_list>
 
 namespace {
