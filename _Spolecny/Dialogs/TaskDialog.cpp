@@ -93,7 +93,7 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& request, QWidget* parent) : QDial
         details->setObjectName(QStringLiteral("taskDetails"));
         details->setReadOnly(true);
         details->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        details->setMinimumHeight(120);
+        details->setMinimumHeight(180);
         details->setVisible(false);
         column->addWidget(toggle, 0, Qt::AlignLeft);
         column->addWidget(details, 1);

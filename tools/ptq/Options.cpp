@@ -114,6 +114,8 @@ Options ParseOptions(int argc, const char* const* argv)
          options.command == Command::UpdateCodes) &&
         !options.output && !options.dryRun)
         throw UsageError(name + " needs -o FILE");
+    if (options.format && *options.format != TableFormat::Json && !options.output)
+        throw UsageError(name + " --format csv or xlsx needs -o OUT");
     if ((options.input == "-" || options.from == "-") && options.command != Command::Import)
         throw UsageError(name + " reads a catalog file, not standard input");
     return options;

@@ -102,14 +102,9 @@ std::string Quoted(const std::u16string& text) { return "\"" + Utf16ToUtf8(text)
 
 int RunTableExport(const Options& options, const CWexSezMaterialu& catalog, int version)
 {
-    const TableFormat format = *options.format;
-    if (!options.output) {
-        Error(std::string(format == TableFormat::Csv ? "CSV" : "XLSX") + " export needs -o OUT");
-        return 2;
-    }
     const Table table = CatalogToTable(catalog, version);
     try {
-        if (format == TableFormat::Xlsx) {
+        if (*options.format == TableFormat::Xlsx) {
             WriteXlsx(table, FilePath(*options.output));
         } else if (!WriteWhole(*options.output, WriteCsv(table))) {
             Error("cannot write " + *options.output);
