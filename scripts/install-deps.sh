@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libxlsxwriter-dev liborcus-dev
+  nlohmann-json3-dev libxlsxwriter-dev liborcus-dev libzip-dev
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   xvfb xauth fonts-dejavu-core
   qt6-svg-dev qt6-translations-l10n dpkg-dev desktop-file-utils lintian

@@ -9,6 +9,7 @@
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <cctype>
@@ -157,12 +158,44 @@ public:
 
 std::string WriterError(lxw_error error) { return lxw_strerror(error); }
 
+// orcus unpacks each part of a workbook into memory whole, at the size the archive declares
+// for it, so a damaged or hostile file of a few kB could make it allocate gigabytes. libzip
+// reads the declared sizes first; a part above this is refused. A catalog of a thousand
+// materials fills a worksheet of a few MB.
+constexpr zip_uint64_t kMaxPartSize = 32u << 20;
+
+void CheckDeclaredSizes(const std::string& bytes)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        if (source) zip_source_free(source);
+        std::string reason = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        throw TableError("not an XLSX workbook that can be read: " + reason);
+    }
+    zip_error_fini(&error);
+    bool tooLarge = false;
+    const zip_int64_t entries = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < entries && !tooLarge; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE))
+            tooLarge = stat.size > kMaxPartSize;
+    }
+    zip_discard(archive); // frees the source too
+    if (tooLarge) throw TableError("a part of the workbook would unpack to more than 32 MB");
+}
+
 } // namespace
 
 bool XlsxAvailable() { return true; }
 
 Table ReadXlsx(const std::string& bytes)
 {
+    CheckDeclaredSizes(bytes);
     FirstSheetFactory factory;
     try {
         orcus::orcus_xlsx reader(&factory);
