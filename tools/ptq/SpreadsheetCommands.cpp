@@ -155,7 +155,10 @@ int RunUpdateCodes(const Options& options)
         std::optional<std::size_t> columns[4];
         for (std::size_t c = 0; c < table.rows.front().size(); ++c) {
             for (std::size_t k = 0; k < 4; ++k) {
-                if (table.rows.front()[c].text != kCodeHeaders[k]) continue;
+                std::string header = table.rows.front()[c].text;
+                header.erase(0, header.find_first_not_of(" \t"));
+                header.erase(header.find_last_not_of(" \t") + 1);
+                if (header != kCodeHeaders[k]) continue;
                 if (columns[k]) throw TableError("the column \"" + kCodeHeaders[k] + "\" is there twice", table.rowNumbers[0], c);
                 columns[k] = c;
             }
