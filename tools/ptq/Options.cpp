@@ -211,7 +211,7 @@ Spreadsheet layout (export --format csv|xlsx writes it, import reads it): one ro
   they stand, and its fields must agree on all of them. An empty number cell takes
   the default, as a missing JSON field does. CSV is written in UTF-8 with a
   byte-order mark, ";" and a decimal comma; read also in Windows-1250 and with ","
-  or "." (XLSX needs a build with libxlsxwriter and liborcus).
+  or "." (XLSX needs a build with libxlsxwriter, liborcus and libzip).
 
 Messages the program shows go to standard error as "TITLE: TEXT"; questions take
 their default answer (merge: as --answer says; "Uložit materiály?" is answered Ne),
