@@ -145,8 +145,8 @@ int RunUpdateCodes(const Options& options)
     CWexSezMaterialu catalog;
     if (!ReadReported(options.input, catalog)) return 1;
 
-    // (material, DN) -> the rows of the table that give its codes.
-    std::map<std::pair<CWexMaterial*, int>, std::vector<CodeRow>> updates;
+    // (material name, DN) -> the rows of the table that give its codes, in catalog order.
+    std::map<std::pair<std::u16string, int>, std::vector<CodeRow>> updates;
     std::vector<std::string> notMatched;
     std::vector<std::string> ambiguous;
     try {
@@ -210,7 +210,7 @@ int RunUpdateCodes(const Options& options)
             } else if (!materials.front()->m_profiles.count(*dn)) {
                 notMatched.push_back(what + ": " + Quoted(materials.front()->m_strName) + " has no such size");
             } else {
-                updates[{materials.front(), *dn}].push_back(std::move(entry));
+                updates[{materials.front()->m_strName, *dn}].push_back(std::move(entry));
             }
         }
     } catch (const TableError& e) {
@@ -221,13 +221,19 @@ int RunUpdateCodes(const Options& options)
     std::size_t changed = 0;
     std::size_t unchanged = 0;
     for (auto& [key, rows] : updates) {
-        auto [material, dn] = key;
-        CWexProfil& profile = *material->m_profiles.at(dn);
-        const std::string what = Quoted(material->m_strName) + " " + Utf16ToUtf8(g_dnTable[dn].label);
+        const auto& [name, dn] = key;
+        CWexProfil& profile = *catalog.m_materials.at(name)->m_profiles.at(dn);
+        const std::string what = Quoted(name) + " " + Utf16ToUtf8(g_dnTable[dn].label);
+        // Rows that give one code differently; a row that leaves a code empty agrees with any.
         bool conflict = false;
-        for (const CodeRow& other : rows)
-            for (std::size_t k = 0; k < 2; ++k)
-                conflict = conflict || (other.codes[k] && rows.front().codes[k] && *other.codes[k] != *rows.front().codes[k]);
+        for (std::size_t k = 0; k < 2; ++k) {
+            std::optional<std::u16string> first;
+            for (const CodeRow& other : rows) {
+                if (!other.codes[k]) continue;
+                if (!first) first = other.codes[k];
+                conflict = conflict || *other.codes[k] != *first;
+            }
+        }
         if (conflict) {
             std::string numbers;
             for (const CodeRow& other : rows) numbers += (numbers.empty() ? "" : ", ") + std::to_string(other.row);
