@@ -160,7 +160,8 @@ std::string WriterError(lxw_error error) { return lxw_strerror(error); }
 
 // orcus unpacks each part of a workbook into memory whole, at the size the archive declares
 // for it, so a damaged or hostile file of a few kB could make it allocate gigabytes. libzip
-// reads the declared sizes first; a part above this is refused. A catalog of a thousand
+// reads the declared sizes first, with its consistency checks (orcus goes by the local headers,
+// which must agree with the central directory); a part above this is refused. A catalog of a thousand
 // materials fills a worksheet of a few MB.
 constexpr zip_uint64_t kMaxPartSize = 32u << 20;
 
@@ -169,7 +170,7 @@ void CheckDeclaredSizes(const std::string& bytes)
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
     if (!archive) {
         if (source) zip_source_free(source);
         std::string reason = zip_error_strerror(&error);
