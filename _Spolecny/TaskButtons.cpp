@@ -10,12 +10,13 @@ const std::u16string kOverwriteInstruction =
 
 } // namespace
 
-int AskOverwriteMaterial(const std::u16string& content)
+int AskOverwriteMaterial(const std::u16string& content, const std::u16string& details)
 {
-    return AskFourButtonQuestion(kOverwriteInstruction, content);
+    return AskFourButtonQuestion(kOverwriteInstruction, content, details);
 }
 
-int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content)
+int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content,
+                          const std::u16string& details)
 {
     TaskDialogSpec request;
     request.title = kProgramTitle;
@@ -28,6 +29,8 @@ int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16s
     }
     request.defaultButton = request.customButtons.front().id;
     request.owner = MessageOwner::ActiveWindow;
+    request.expandedInformation = details;
+    request.expandedInformation = details;
 
     // Code 2 doubles as the platform's cancel code, so a dismissed dialog reports "Ano".
     switch (GetWindowServices().ShowTaskDialog(request)) {

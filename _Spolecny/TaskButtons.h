@@ -32,10 +32,11 @@ enum OverwriteAnswer : int {
 inline constexpr int kOverwriteButtonMask = 0x36;
 
 // Asks whether the main list's material should overwrite the project's one. `content` is
-// the per-material question, already formatted by the caller. Returns kOverwriteYes,
-// kOverwriteNo, kOverwriteYesForAll or kOverwriteNoForAll; kOverwriteNoAnswer when the
-// question cannot be shown or the window services answer with a code that is not one of
-// the four buttons. Dismissing the question answers kOverwriteYes.
-int AskOverwriteMaterial(const std::u16string& content);
+// the per-material question, already formatted by the caller; `details`, when not empty, is
+// what differs, shown on request below it. Returns kOverwriteYes, kOverwriteNo,
+// kOverwriteYesForAll or kOverwriteNoForAll; kOverwriteNoAnswer when the question cannot be
+// shown or the window services answer with a code that is not one of the four buttons. Dismissing the question answers kOverwriteYes.
+int AskOverwriteMaterial(const std::u16string& content, const std::u16string& details = {});
 // The same four buttons, answers and defaults under another main instruction.
-int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content);
+int AskFourButtonQuestion(const std::u16string& mainInstruction, const std::u16string& content,
+                          const std::u16string& details = {});

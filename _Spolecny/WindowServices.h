@@ -43,6 +43,7 @@ struct TaskDialogSpec {
     std::vector<TaskDialogButton> customButtons; // shown in this order, before common ones
     int defaultButton = 0;                       // id of the default button; 0 = the first
     MessageOwner owner = MessageOwner::ActiveWindow;
+    std::u16string expandedInformation;          // details shown on request; empty = none
 };
 
 class WindowServices {

@@ -9,7 +9,8 @@
 #                                        executions per target from the seeds alone
 #
 # Targets: fuzz_catalog_reader (file mode), fuzz_catalog_project (project mode with the
-# reconciliation), fuzz_settings_reader, fuzz_ptq_import. A campaign keeps what it finds in
+# reconciliation), fuzz_settings_reader, fuzz_ptq_import, fuzz_ptq_csv and fuzz_ptq_xlsx (the
+# spreadsheet readers of ptq import). A campaign keeps what it finds in
 # build-fuzz/corpus/<target> for the next one and leaves a failing input in
 # build-fuzz/findings/<target>/. Any crash, leak, timeout (10 s) or allocation of 64 MB or
 # more stops the target and fails the script.
@@ -27,7 +28,7 @@ if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
   runs=$1
   shift
 fi
-all_targets=(fuzz_catalog_reader fuzz_catalog_project fuzz_settings_reader fuzz_ptq_import)
+all_targets=(fuzz_catalog_reader fuzz_catalog_project fuzz_settings_reader fuzz_ptq_import fuzz_ptq_csv fuzz_ptq_xlsx)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libxlsxwriter-dev liborcus-dev libzip-dev
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   xvfb xauth fonts-dejavu-core
   openbox xcompmgr weston qt6-wayland

@@ -4,8 +4,10 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 QIcon MessageIconImage(MessageIcon icon)
@@ -73,6 +75,36 @@ CTaskDialog::CTaskDialog(const TaskDialogSpec& request, QWidget* parent) : QDial
     texts->addStretch();
     panelRow->addLayout(texts, 1);
     outer->addWidget(panel, 1);
+
+    // Details on request, as a task dialog's expanded information: a toggle below the panel
+    // and the text, read-only and selectable, hidden until asked for.
+    if (!request.expandedInformation.empty()) {
+        auto* expander = new QWidget(this);
+        auto* column = new QVBoxLayout(expander);
+        column->setContentsMargins(12, 8, 12, 0);
+        auto* toggle = new QToolButton(expander);
+        toggle->setObjectName(QStringLiteral("taskDetailsToggle"));
+        toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        toggle->setArrowType(Qt::DownArrow);
+        toggle->setText(QStringLiteral("Zobrazit podrobnosti"));
+        toggle->setCheckable(true);
+        toggle->setAutoRaise(true);
+        auto* details = new QPlainTextEdit(QString::fromStdU16String(request.expandedInformation), expander);
+        details->setObjectName(QStringLiteral("taskDetails"));
+        details->setReadOnly(true);
+        details->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        details->setMinimumHeight(180);
+        details->setVisible(false);
+        column->addWidget(toggle, 0, Qt::AlignLeft);
+        column->addWidget(details, 1);
+        outer->addWidget(expander);
+        connect(toggle, &QToolButton::toggled, this, [this, toggle, details](bool shown) {
+            details->setVisible(shown);
+            toggle->setArrowType(shown ? Qt::UpArrow : Qt::DownArrow);
+            toggle->setText(shown ? QStringLiteral("Skrýt podrobnosti") : QStringLiteral("Zobrazit podrobnosti"));
+            adjustSize();
+        });
+    }
 
     // The lower panel: the buttons, right-aligned, custom ones first.
     auto* bar = new QWidget(this);

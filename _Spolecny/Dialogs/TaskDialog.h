@@ -1,9 +1,9 @@
 #pragma once
-// A task dialog on Qt: title, main instruction in larger text, content, icon, custom buttons
-// followed by common buttons, one of them the default. Pressing a button closes it with that
-// button's id. Escape and the close box close it with IDCANCEL, but only when one of its
-// buttons has that id (a common Cancel or a custom button with id 2), as on the platform the
-// design was written for; otherwise they do nothing.
+// A task dialog on Qt: title, main instruction in larger text, content, icon, details that a
+// toggle shows on request, custom buttons followed by common buttons, one of them the
+// default. Pressing a button closes it with that button's id. Escape and the close box close
+// it with IDCANCEL, but only when one of its buttons has that id (a common Cancel or a custom
+// button with id 2), as on the platform the design was written for; otherwise they do nothing.
 
 #include "WindowServices.h"
 

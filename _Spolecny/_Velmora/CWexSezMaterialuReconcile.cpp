@@ -4,6 +4,7 @@
 
 #include "CWexFunkce.h"
 #include "CWexSezMaterialu.h"
+#include "MaterialDifferences.h"
 #include "TaskButtons.h"
 #include "WindowServices.h"
 
@@ -110,7 +111,8 @@ void CWexSezMaterialu::ReconcileIncoming(CWexMaterial& existing, std::unique_ptr
 
     std::uint32_t answer = m_nPromptAnswer;
     if (answer == kOverwriteNoAnswer)
-        answer = static_cast<std::uint32_t>(AskOverwriteMaterial(OverwriteQuestion(incoming->m_strName)));
+        answer = static_cast<std::uint32_t>(
+            AskOverwriteMaterial(OverwriteQuestion(incoming->m_strName), DifferencesText(existing, *incoming)));
 
     // Whatever the answer: the main list gains the sizes it lacked, and keeps its own values
     // for the sizes both have.

@@ -8,7 +8,9 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -64,6 +66,7 @@ private slots:
     void overwriteQuestionOnQtAnswersWithTheForAllBit_data();
     void overwriteQuestionOnQtAnswersWithTheForAllBit();
     void taskDialogShowsItsTextsAsPlainTextWithIcon();
+    void taskDialogShowsItsDetailsOnRequest();
     void taskDialogWithoutCancelCannotBeDismissed();
     void taskDialogWithoutButtonsOffersOk();
     void messageBoxAnswers_data();
@@ -149,6 +152,32 @@ void TestWindowServices::taskDialogShowsItsTextsAsPlainTextWithIcon()
     }
     QVERIFY(dialog.Button(2)->isDefault());
     QVERIFY(dialog.CanBeDismissed());
+    QVERIFY2(!dialog.findChild<QWidget*>(QStringLiteral("taskDetailsToggle")), "no details, no toggle");
+}
+
+void TestWindowServices::taskDialogShowsItsDetailsOnRequest()
+{
+    TaskDialogSpec request = OverwriteQuestion();
+    request.expandedInformation = u"Obecný seznam → projekt:\nVýrobce: „A“ → „B“";
+    CTaskDialog dialog(request);
+    dialog.show();
+    auto* toggle = dialog.findChild<QToolButton*>(QStringLiteral("taskDetailsToggle"));
+    auto* details = dialog.findChild<QPlainTextEdit*>(QStringLiteral("taskDetails"));
+    QVERIFY(toggle && details);
+    QVERIFY(!details->isVisible());
+    QCOMPARE(toggle->text(), QStringLiteral("Zobrazit podrobnosti"));
+    const int height = dialog.height();
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(details->isVisible());
+    QVERIFY(details->isReadOnly());
+    QCOMPARE(details->toPlainText(), QString::fromStdU16String(request.expandedInformation));
+    QCOMPARE(toggle->text(), QStringLiteral("Skrýt podrobnosti"));
+    QVERIFY(dialog.height() > height);
+    QVERIFY2(dialog.Button(2)->isDefault(), "the details change no answer");
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(!details->isVisible());
 }
 
 void TestWindowServices::taskDialogWithoutCancelCannotBeDismissed()

@@ -356,7 +356,11 @@ const std::string kNinety = Bytes({0x00, 0x00, 0xB4, 0x42});
 const char* const kQuestionA = "Materiály potrubí: Materiál, který je obsažen v projektu se liší od materiálu v obecném "
                                "seznamu\nPřepsat materiál v projektu obecným?\nPřepsat materiál A v projektu materiálem "
                                "z obecného seznamu?\nV opačném případě bude použit materiál z projektu a na konci "
-                               "načítání bude uživatel dotázán, zda chce zaktualizovat obecný seznam\n";
+                               "načítání bude uživatel dotázán, zda chce zaktualizovat obecný seznam\n"
+                               "  Obecný seznam → projekt:\n"
+                               "  Tl. třída: --- → PN 16\n"
+                               "  DN 100: ID 100 → 90 (zůstane podle obecného seznamu)\n"
+                               "  Profily jen v projektu (budou přidány): DN 125\n";
 const char* const kSaveOffer = "Uložit materiály?: Hlavní seznam materiálů byl při načítání projektu aktualizován "
                                "materiály z projektu\nULOŽIT I PRO BUDOUCÍ POUŽÍTÍ?\n-> Ne\n";
 
@@ -475,4 +479,225 @@ TEST_F(Ptq, BackupsAreListedAndOneIsRestoredUndoably)
     for (const char* number : {"0", "6", "x", "12"}) EXPECT_EQ(Exec({"restore", File("c.ptq"), number}).status, 2);
     EXPECT_EQ(Exec({"restore", File("c.ptq")}).status, 2);
     EXPECT_NE(Exec({"backups", File("none.ptq")}).out.find("no backups"), std::string::npos);
+
+namespace {
+
+// The few Czech letters of these tests in Windows-1250.
+std::string Cp1250(const std::string& utf8)
+{
+    const std::pair<const char*, char> letters[] = {{"á", '\xE1'}, {"í", '\xED'}, {"é", '\xE9'}, {"ý", '\xFD'},
+                                                    {"ř", '\xF8'}, {"ž", '\x9E'}, {"Ž", '\x8E'}, {"č", '\xE8'},
+                                                    {"š", '\x9A'}, {"ě", '\xEC'}, {"ů", '\xF9'}, {"ť", '\x9D'}, {"ó", '\xF3'}};
+    std::string out = utf8;
+    for (const auto& [letter, byte] : letters)
+        for (std::size_t at; (at = out.find(letter)) != std::string::npos;) out.replace(at, std::string(letter).size(), 1, byte);
+    return out;
+}
+
+// Every field the JSON form holds, with texts that need quoting in CSV.
+const char* const kRichJson = R"({"materials": [
+  {"name": "Kamenina; \"H\"", "drawingName": "Kam", "detail": "řádek 1\nřádek 2", "manufacturer": "Výrobce",
+   "roughness": 0.15, "group": 2, "purposes": 1, "pnIndex": -1, "sdrIndex": 0, "shape": 1, "descMode": 2,
+   "prefix": "DA", "suffix": "x", "innerDiameterLabel": true,
+   "profiles": [{"dn": 11, "innerDiameter": 96.8, "wall": 6.6, "width": 70, "ursMaterial": "0123456789",
+                 "ursAssembly": "871313121"}, {"dn": 27, "innerDiameter": 1200, "wall": 0}]},
+  {"name": "Prázdný", "roughness": 1e-05, "profiles": []}]})";
+
+} // namespace
+
+TEST_F(Ptq, SpreadsheetsRoundTripAndCzechCsvReadsAsItsJson)
+{
+    ASSERT_EQ(Exec({"import", "-", "-o", File("rich.ptq")}, kRichJson).status, 0);
+    for (const std::string format : {"csv", "xlsx"}) {
+        const std::string table = File("rich." + format);
+        Result exported = Exec({"export", File("rich.ptq"), "--format", format, "-o", table});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        Result imported = Exec({"import", table, "-o", File("back.ptq")});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        EXPECT_EQ(ReadFile(File("back.ptq")), ReadFile(File("rich.ptq"))) << format;
+    }
+    const std::string csv = ReadFile(File("rich.csv"));
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBFNázev;Popis;", 0), 0u) << "UTF-8 with a byte-order mark, ';'";
+    EXPECT_NE(csv.find(";96,8;6,6;110;70;0123456789;871313121;DA97x;d110\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\"Kamenina; \"\"H\"\"\";Kam;\"řádek 1\nřádek 2\""), std::string::npos) << csv;
+    EXPECT_NE(csv.find("Prázdný;;;;1e-05;3;31;-1;-1;0;1;;;ne;;;;;;;;;\r\n"), std::string::npos)
+        << "a material without profiles has one row, its profile columns empty";
+
+    // The same small catalog as a Czech spreadsheet saves it, and as other programs do.
+    ASSERT_EQ(Exec({"import", "-", "-o", File("expected.ptq")},
+                   R"({"materials": [{"name": "Potrubí", "roughness": 0.01, "profiles": [
+                        {"dn": 11, "innerDiameter": 96.8, "wall": 6.6, "ursMaterial": "286113121"},
+                        {"dn": 13, "innerDiameter": 141.8, "wall": 9.1}]},
+                      {"name": "Žádné profily", "roughness": 1, "profiles": []}]})")
+                  .status,
+              0);
+    const std::string czech = "Název;Drsnost [mm];DN;Vnitřní průměr [mm];Tloušťka stěny [mm];Kód URS materiál\r\n"
+                              "Potrubí;0,01;100;96,8;6,6;286113121\r\nŽádné profily;1;;;;\r\n"
+                              "Potrubí;0,01;DN 150;141,8;9,1;\r\n;;;;;\r\n";
+    const std::string points = "Název,Drsnost [mm],DN,Vnitřní průměr [mm],Tloušťka stěny [mm],Kód URS materiál\n"
+                               "Potrubí,0.01,100,96.8,6.6,\"286113121\"\n\"Žádné profily\",1,,,,\n"
+                               "Potrubí,0.01,150,141.8,9.1,\n";
+    struct Variant {
+        const char* why;
+        std::string bytes;
+        std::vector<std::string> options;
+    } variants[] = {
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + czech, {}},
+        {"Windows-1250, recognised", Cp1250(czech), {}},
+        {"Windows-1250, said", Cp1250(czech), {"--encoding", "windows-1250", "--delimiter", ";", "--decimal", ","}},
+        {"',' and decimal points", points, {}},
+    };
+    for (const Variant& variant : variants) {
+        WriteFile(File("in.csv"), variant.bytes);
+        std::vector<std::string> args{"import", File("in.csv"), "-o", File("out.ptq")};
+        args.insert(args.end(), variant.options.begin(), variant.options.end());
+        Result run = Exec(args);
+        EXPECT_EQ(run.status, 0) << variant.why << ": " << run.err;
+        EXPECT_EQ(ReadFile(File("out.ptq")), ReadFile(File("expected.ptq"))) << variant.why;
+    }
+}
+
+TEST_F(Ptq, BadSpreadsheetNamesTheRowAndColumnAndWritesNothing)
+{
+    const std::string head = "Název;Drsnost [mm];DN;Vnitřní průměr [mm];Kód URS materiál\n";
+    struct Case {
+        std::string csv;
+        const char* message;
+    } cases[] = {
+        {"Název;Barva\nA;x\n", "row 1, column B: unknown column \"Barva\""},
+        {head + "A;abc;100;96;\n", "row 2, column B (Drsnost [mm]): must be a number, not \"abc\""},
+        {head + "A;0,01;100;96;\nA;0,02;150;140;\n", "row 3, column B (Drsnost [mm]): differs from the material's first row"},
+        {head + "A;0,01;105;96;\n", "row 2, column C (DN): no DN of the DN table is \"105\""},
+        {head + "A;0,01;100;0;\n", "row 2, column D (Vnitřní průměr [mm]): must be a number above 0"},
+        {head + "A;0,01;100;96;\nA;0,01;100;97;\n", "row 3, column C (DN): the material already has a profile of this DN"},
+        {head + "A;0,01;100;96;12345678901\n", "row 2, column E (Kód URS materiál): longer than 10 characters"},
+        {head + "A;0,01;100;96.5;\n", "row 2, column D: numbers with a decimal comma and numbers with a decimal point"},
+        {head + ";0,01;100;96;\n", "row 2, column A (Název): a row needs the material's name"},
+        {head + "A;0,01;;96;\n", "row 2, column C (DN): a profile needs its DN"},
+        {head + "A;0,01;100;96;;x\n", "row 2, column F: a value in a column without a header"},
+        {head + "\"A;0,01;100;96;\n", "row 2: a quoted field is not closed"},
+        {head + "A\x81;0,01;100;96;\n", "row 2: byte"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(File("bad.csv"), c.csv);
+        Result run = Exec({"import", File("bad.csv"), "-o", File("out.ptq")});
+        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_NE(run.err.find("bad.csv: " + std::string(c.message)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("; nothing written"), std::string::npos);
+        EXPECT_FALSE(fs::exists(File("out.ptq")));
+    }
+    WriteFile(File("bad.xlsx"), "PK\x03\x04 not a workbook");
+    Result xlsx = Exec({"import", File("bad.xlsx"), "-o", File("out.ptq")});
+    EXPECT_EQ(xlsx.status, 1);
+    EXPECT_NE(xlsx.err.find("bad.xlsx: not an XLSX workbook that can be read"), std::string::npos) << xlsx.err;
+    EXPECT_FALSE(fs::exists(File("out.ptq")));
+}
+
+TEST_F(Ptq, UpdateCodesChangesOnlyTheCodesAndReportsWhatDidNotFit)
+{
+    ASSERT_EQ(Exec({"import", "-", "-o", File("in.ptq")},
+                   R"({"materials": [
+                        {"name": "PE100 SDR11 voda", "profiles": [{"dn": 11, "ursMaterial": "1", "ursAssembly": "2"},
+                                                                 {"dn": 13}]},
+                        {"name": "Trubka", "profiles": [{"dn": 11}]}, {"name": "trubká", "profiles": [{"dn": 11}]}]})")
+                  .status,
+              0);
+    WriteFile(File("codes.csv"), "Cena;Název;DN;Kód URS materiál;Kód URS montáž\n"
+                                 "10;PE100 SDR11 voda;100;286113121;\n"
+                                 "11;pe100 sdr11 VODA;DN 150;286113122;871313122\n"
+                                 "12;PE100 SDR11 voda;200;1;\n"
+                                 "13;Neznámý;100;1;\n"
+                                 "14;trubka;100;5;\n"
+                                 "15;Trubka;100;7;\n"
+                                 "16;Trubka;100;8;\n");
+    Result run = Exec({"update-codes", File("in.ptq"), File("codes.csv"), "-o", File("out.ptq")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "changed: \"PE100 SDR11 voda\" DN 100: Kód URS materiál \"1\" -> \"286113121\"\n"
+              "changed: \"PE100 SDR11 voda\" DN 150: Kód URS materiál \"\" -> \"286113122\", Kód URS montáž \"\" -> "
+              "\"871313122\"\n"
+              "not matched: row 4: \"PE100 SDR11 voda\" DN 200: \"PE100 SDR11 voda\" has no such size\n"
+              "not matched: row 5: \"Neznámý\" DN 100: no material of this name\n"
+              "ambiguous: row 6: \"trubka\" DN 100: the name fits \"Trubka\", \"trubká\"\n"
+              "ambiguous: rows 7, 8: \"Trubka\" DN 100 with different codes; left as it is\n" +
+                  File("out.ptq").string() + ": 2 profiles changed, 0 unchanged; 2 rows not matched, 2 ambiguous\n");
+    const std::string json = Exec({"export", File("out.ptq")}).out;
+    EXPECT_NE(json.find("\"ursMaterial\": \"286113121\",\n          \"ursAssembly\": \"2\""), std::string::npos)
+        << "an empty cell leaves the code as it was";
+    // Everything but the codes as it was.
+    std::string before = Exec({"export", File("in.ptq")}).out;
+    for (std::string* text : {&before, const_cast<std::string*>(&json)}) {
+        std::string kept;
+        std::istringstream lines(*text);
+        for (std::string line; std::getline(lines, line);)
+            if (line.find("\"urs") == std::string::npos) kept += line + "\n";
+        *text = kept;
+    }
+    EXPECT_EQ(json, before);
+
+    WriteFile(File("long.csv"), "Název;DN;Kód URS materiál\nTrubka;100;12345678901\n");
+    Result bad = Exec({"update-codes", File("in.ptq"), File("long.csv"), "-o", File("bad.ptq")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("long.csv: row 2, column C (Kód URS materiál): longer than 10 characters; nothing written"),
+              std::string::npos) << bad.err;
+    EXPECT_FALSE(fs::exists(File("bad.ptq")));
+}
+
+TEST_F(Ptq, CheckWarnsOfEachKindOfInconsistencyAndStrictFails)
+{
+    const std::string pe = R"({"name": "PE100 SDR11 voda", "descMode": 1, "pnIndex": 3, "sdrIndex": 4, "purposes": 4, )";
+    struct Case {
+        std::string materials;
+        const char* warning;
+        bool inCatalogFile; // a catalog file holds no outer diameter
+    } cases[] = {
+        {pe + R"("profiles": [{"dn": 11, "innerDiameter": 90, "wall": 10, "od": 110}]})", nullptr, true},
+        {pe + R"("profiles": [{"dn": 11, "innerDiameter": 90, "wall": 10, "od": 111}]})",
+         "DN 100: inner diameter 90 is not the outer diameter 111 minus twice the wall 10 (that is 110)", false},
+        {pe + R"("profiles": [{"dn": 11, "innerDiameter": 96.8, "wall": 6.6}]})",
+         "DN 100: wall 6.6 does not match SDr 11 (outer diameter 110 / 11 = 10.00)", true},
+        {R"({"name": "PE100 SDR17", "pnIndex": 3, "sdrIndex": 6, "purposes": 4})",
+         "\"PE100 SDR17\": PN 16 contradicts SDr 17 for PE 100, which gives 10.00 bar (PN 10)", true},
+        {R"({"name": "PE 80 plyn", "pnIndex": 2, "sdrIndex": 4, "purposes": 8})",
+         "PN 10 contradicts SDr 11 for PE 80 in gas, which gives 8.00 bar (PN 6)", true},
+        {R"({"name": "Beton", "profiles": [{"dn": 19, "innerDiameter": 40, "wall": 50}]})",
+         "DN 400: inner diameter 40 is far from the nominal size 400", true},
+        {R"({"name": "Beton", "profiles": [{"dn": 19, "ursAssembly": "X1"}, {"dn": 20, "ursAssembly": "X1"}]})",
+         "\"Beton\": DN 400, DN 450 have the same Kód URS montáž \"X1\"", true},
+        {R"({"name": "Trubka"}, {"name": "trubká"})", "materials \"Trubka\", \"trubká\" differ only in case or accents",
+         true},
+    };
+    for (const Case& c : cases) {
+        WriteFile(File("in.json"), "{\"materials\": [" + c.materials + "]}");
+        ASSERT_EQ(Exec({"import", File("in.json"), "-o", File("in.ptq")}).status, 0) << c.materials;
+        for (const std::string file : {"in.json", "in.ptq"}) {
+            const bool warns = c.warning && (file == "in.json" || c.inCatalogFile);
+            Result plain = Exec({"check", File(file)});
+            Result strict = Exec({"check", File(file), "--strict"});
+            EXPECT_EQ(plain.status, 0) << plain.err;
+            EXPECT_EQ(strict.status, warns ? 1 : 0) << file << ": " << strict.err;
+            if (warns) {
+                EXPECT_NE(strict.err.find(c.warning), std::string::npos) << file << ": " << strict.err;
+                EXPECT_NE(strict.out.find(" 1 warnings (--strict: failed)\n"), std::string::npos) << strict.out;
+            }
+        }
+    }
+}
+
+TEST_F(Ptq, MergeDryRunListsTheDifferencesAndWritesNothing)
+{
+    WriteFile(File("into.ptq"), Catalog(Material("A", Profile(11, kHundred)) + Material("B")));
+    WriteFile(File("from.ptq"), Catalog(Material("A", Profile(11, kNinety) + Profile(12, kHundred), 3) + Material("B") +
+                                        Material("C")));
+    Result run = Exec({"merge", File("into.ptq"), File("from.ptq"), "--dry-run"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "differs: \"A\" (INTO -> FROM)\n"
+                       "  Tl. třída: --- → PN 16\n"
+                       "  DN 100: ID 100 → 90 (zůstane podle obecného seznamu)\n"
+                       "  Profily jen v projektu (budou přidány): DN 125\n"
+                       "new: \"C\", 0 profiles\n"
+                       "1 new materials, 1 differing, 1 the same; nothing written\n");
+    EXPECT_EQ(Exec({"merge", File("into.ptq"), File("from.ptq"), "--dry-run", "-o", File("out.ptq")}).status, 2);
+    EXPECT_EQ(Exec({"check", File("into.ptq"), "--dry-run"}).status, 2);
+    EXPECT_FALSE(fs::exists(File("out.ptq")));
 }

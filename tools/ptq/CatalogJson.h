@@ -3,6 +3,8 @@
 
 #include "JsonText.h"
 
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -13,10 +15,23 @@ class CWexSezMaterialu;
 // the record positions), profiles in DN order.
 Json CatalogToJson(const CWexSezMaterialu& catalog, int version);
 
-// A JSON catalog that cannot be taken; the text names the material and the field.
+// A JSON catalog that cannot be taken; the text names the material and the field. The
+// positions (from 0) and the field's name say the same for a caller that points elsewhere,
+// such as a spreadsheet's row and column.
 class JsonImportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    JsonImportError(const std::string& text, std::optional<std::size_t> material, std::optional<std::size_t> profile,
+                    std::string field, std::string problem)
+        : std::runtime_error(text), material(material), profile(profile), field(std::move(field)),
+          problem(std::move(problem))
+    {
+    }
+
+    std::optional<std::size_t> material; // the material's position in "materials"
+    std::optional<std::size_t> profile;  // the profile's position in its "profiles"
+    std::string field;                   // empty when the whole object is at fault
+    std::string problem;                 // the text without the place
 };
 
 // Fills the empty `catalog` from a JSON catalog. Throws JsonImportError at the first value

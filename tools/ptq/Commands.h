@@ -19,3 +19,13 @@ int RunBackups(const Options& options);
 // Puts backup generation options.generation back in place of the file (which becomes the
 // newest backup); nothing changes when the backup cannot be read whole.
 int RunRestore(const Options& options);
+
+class CWexSezMaterialu;
+// export --format csv|xlsx of a catalog read from a file of `version`.
+int RunTableExport(const Options& options, const CWexSezMaterialu& catalog, int version);
+// merge --dry-run: lists the materials FROM would add and the differences it would ask about.
+int RunMergeDryRun(const Options& options);
+// import of a .csv or .xlsx file.
+int RunTableImport(const Options& options);
+// Sets the price-list codes of options.input's profiles from the table options.from.
+int RunUpdateCodes(const Options& options);

@@ -55,6 +55,13 @@ int ConsoleWindowServices::ShowTaskDialog(const TaskDialogSpec& request)
     std::u16string text = request.mainInstruction;
     if (!text.empty() && !request.content.empty()) text += u'\n';
     text += request.content;
+    // The details a window shows on request are printed below, indented.
+    for (std::size_t start = 0; start < request.expandedInformation.size();) {
+        std::size_t end = request.expandedInformation.find(u'\n', start);
+        if (end == std::u16string::npos) end = request.expandedInformation.size();
+        text += u"\n  " + request.expandedInformation.substr(start, end - start);
+        start = end + 1;
+    }
     Print(request.title, text);
 
     int answer = DefaultAnswer(request);

@@ -31,6 +31,7 @@ int RunExport(const Options& options)
     CWexSezMaterialu catalog;
     auto version = ReadReported(options.input, catalog);
     if (!version) return 1;
+    if (options.format && *options.format != TableFormat::Json) return RunTableExport(options, catalog, *version);
     std::string text = ToJsonText(CatalogToJson(catalog, *version));
     if (!options.output) {
         std::fwrite(text.data(), 1, text.size(), stdout);

@@ -34,6 +34,7 @@ std::optional<std::string> ReadText(const std::string& path)
 
 int RunImport(const Options& options)
 {
+    if (options.input != "-" && FormatOfFile(options.input) != TableFormat::Json) return RunTableImport(options);
     auto text = ReadText(options.input);
     if (!text) {
         Error("cannot read " + options.input);

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -23,11 +24,16 @@ std::string Quote(const std::string& text) { return "\"" + text + "\""; }
 // One JSON object and where it stands, for the messages.
 class Fields {
 public:
-    Fields(const Json& object, std::string where) : m_object(object), m_where(std::move(where)) {}
+    Fields(const Json& object, std::string where, std::optional<std::size_t> material = std::nullopt,
+           std::optional<std::size_t> profile = std::nullopt)
+        : m_object(object), m_where(std::move(where)), m_material(material), m_profile(profile)
+    {
+    }
 
     [[noreturn]] void Fail(std::string_view field, const std::string& problem) const
     {
-        throw JsonImportError(m_where + ", field \"" + std::string(field) + "\": " + problem);
+        throw JsonImportError(m_where + ", field \"" + std::string(field) + "\": " + problem, m_material, m_profile,
+                              std::string(field), problem);
     }
 
     void RejectUnknown(std::initializer_list<std::string_view> known) const
@@ -98,6 +104,8 @@ public:
 private:
     const Json& m_object;
     std::string m_where;
+    std::optional<std::size_t> m_material;
+    std::optional<std::size_t> m_profile;
 };
 
 template <std::size_t N>
@@ -108,14 +116,15 @@ void CopyInto(char16_t (&field)[N], const std::u16string& text)
     field[n] = 0;
 }
 
-void ReadProfile(const Json& json, std::size_t index, CWexMaterial& material, const std::string& where)
+void ReadProfile(const Json& json, std::size_t materialIndex, std::size_t index, CWexMaterial& material,
+                 const std::string& where)
 {
     std::string at = where + ", profile #" + std::to_string(index + 1);
-    if (!json.is_object()) throw JsonImportError(at + ": must be an object");
-    Fields fields(json, at);
+    if (!json.is_object()) throw JsonImportError(at + ": must be an object", materialIndex, index, {}, "must be an object");
+    Fields fields(json, at, materialIndex, index);
     if (!fields.Find("dn")) fields.Fail("dn", "required");
     auto dn = static_cast<std::int32_t>(fields.Integer("dn", 0, kDnCount - 1, 0));
-    Fields named(json, at + " (dn " + std::to_string(dn) + ")");
+    Fields named(json, at + " (dn " + std::to_string(dn) + ")", materialIndex, index);
     named.RejectUnknown(
         {"dn", "innerDiameter", "wall", "od", "width", "ursMaterial", "ursAssembly", "label", "shortLabel"});
 
@@ -138,12 +147,12 @@ void ReadProfile(const Json& json, std::size_t index, CWexMaterial& material, co
 void ReadMaterial(const Json& json, std::size_t index, CWexSezMaterialu& catalog)
 {
     std::string at = "material #" + std::to_string(index + 1);
-    if (!json.is_object()) throw JsonImportError(at + ": must be an object");
-    Fields unnamed(json, at);
+    if (!json.is_object()) throw JsonImportError(at + ": must be an object", index, std::nullopt, {}, "must be an object");
+    Fields unnamed(json, at, index);
     if (!unnamed.Find("name")) unnamed.Fail("name", "required");
     std::u16string name = unnamed.Text("name", CWexMaterial::kMaxNameLength);
     if (name.empty()) unnamed.Fail("name", "must not be empty");
-    Fields fields(json, at + " " + Quote(Utf16ToUtf8(name)));
+    Fields fields(json, at + " " + Quote(Utf16ToUtf8(name)), index);
     fields.RejectUnknown({"name", "drawingName", "detail", "manufacturer", "roughness", "group", "purposes",
                           "pnIndex", "sdrIndex", "shape", "descMode", "prefix", "suffix", "innerDiameterLabel",
                           "profiles"});
@@ -167,7 +176,7 @@ void ReadMaterial(const Json& json, std::size_t index, CWexSezMaterialu& catalog
 
     if (const Json* profiles = fields.Find("profiles")) {
         if (!profiles->is_array()) fields.Fail("profiles", "must be a list");
-        for (std::size_t i = 0; i < profiles->size(); ++i) ReadProfile((*profiles)[i], i, m, fields.Where());
+        for (std::size_t i = 0; i < profiles->size(); ++i) ReadProfile((*profiles)[i], index, i, m, fields.Where());
     }
     catalog.m_materials.emplace(name, std::move(material));
 }

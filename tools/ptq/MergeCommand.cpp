@@ -15,6 +15,7 @@
 
 int RunMerge(const Options& options, ConsoleWindowServices& services)
 {
+    if (options.dryRun) return RunMergeDryRun(options);
     // Every overwrite question takes the chosen button; the closing "Uložit materiály?"
     // is answered No, so the user catalog is never written.
     services.PressCustomButton(options.overwriteButton);

@@ -12,8 +12,8 @@ struct CommandName {
 
 constexpr CommandName kCommands[] = {
     {"info", Command::Info},   {"export", Command::Export}, {"import", Command::Import},
-    {"check", Command::Check}, {"merge", Command::Merge},  {"backups", Command::Backups},
-    {"restore", Command::Restore},
+    {"check", Command::Check}, {"merge", Command::Merge}, {"update-codes", Command::UpdateCodes},
+    {"backups", Command::Backups}, {"restore", Command::Restore},
 };
 
 struct AnswerName {
@@ -95,7 +95,7 @@ Options ParseOptions(int argc, const char* const* argv)
             } else {
                 throw UsageError("--answer needs ano, ne, ano-vsem or ne-vsem");
             }
-        } else {
+        } else if (!ParseTableOption(options, args, i)) {
             throw UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
@@ -109,7 +109,7 @@ Options ParseOptions(int argc, const char* const* argv)
         options.generation = number[0] - '0';
         files.pop_back();
     }
-    const std::size_t wanted = options.command == Command::Merge ? 2 : 1;
+    const std::size_t wanted = options.command == Command::Merge || options.command == Command::UpdateCodes ? 2 : 1;
     if (files.size() < wanted) throw UsageError(name + (wanted == 2 ? " needs two files" : " needs a file"));
     if (files.size() > wanted)
         throw UsageError(name + " takes " + (wanted == 2 ? "two files" : "one file") + ", not " +
@@ -117,10 +117,14 @@ Options ParseOptions(int argc, const char* const* argv)
     options.input = std::string(files.front());
     if (wanted == 2) options.from = std::string(files[1]);
     bool takesOutput = options.command == Command::Export || options.command == Command::Import ||
-                       options.command == Command::Merge;
-    if (options.output && !takesOutput) throw UsageError(name + " takes no -o");
-    if ((options.command == Command::Import || options.command == Command::Merge) && !options.output)
+                       options.command == Command::Merge || options.command == Command::UpdateCodes;
+    if (options.output && (!takesOutput || options.dryRun)) throw UsageError(name + " takes no -o");
+    if ((options.command == Command::Import || options.command == Command::Merge ||
+         options.command == Command::UpdateCodes) &&
+        !options.output && !options.dryRun)
         throw UsageError(name + " needs -o FILE");
+    if (options.format && *options.format != TableFormat::Json && !options.output)
+        throw UsageError(name + " --format csv or xlsx needs -o OUT");
     if ((options.input == "-" || options.from == "-") && options.command != Command::Import)
         throw UsageError(name + " reads a catalog file, not standard input");
     return options;
@@ -130,18 +134,35 @@ std::string HelpText()
 {
     return R"(Usage: ptq COMMAND FILE [-o OUT]
        ptq merge INTO FROM -o OUT [--answer ano|ne|ano-vsem|ne-vsem]
+       ptq merge INTO FROM --dry-run
+       ptq export FILE --format csv|xlsx -o OUT
+       ptq update-codes FILE TABLE -o OUT
        ptq restore FILE N
 Inspect, check, export, build and merge Velmora pipe-material catalog files (*.ptq).
 
 Commands:
   info FILE              print the catalog version, the number of materials and the
                          number of profiles
-  export FILE [-o OUT]   write the catalog as JSON to OUT (standard output without -o)
-  import IN.json -o FILE write a catalog file of the current versions from JSON
-                         (IN.json "-" reads standard input); nothing is written when
-                         the JSON is not valid
+  export FILE [-o OUT]   write the catalog as JSON to OUT (standard output without -o);
+                         --format csv or xlsx writes a spreadsheet to OUT instead
+  import IN -o FILE      write a catalog file of the current versions from JSON, or
+                         from a spreadsheet when IN ends in .csv or .xlsx (IN "-" reads
+                         JSON from standard input); nothing is written when IN is not
+                         valid (the message names the row and the column)
   check FILE             read the file with the program's own reader and report every
-                         correction it makes and every failure it meets
+                         correction it makes and every failure it meets, and warn of
+                         walls that do not fit the SDR series, pressure classes that
+                         contradict it, inner diameters far from the DN, repeated
+                         price-list codes within a material and names that differ
+                         only in case or accents. A .json, .csv or .xlsx FILE is read
+                         as import reads it, and its outer diameters are checked too
+  update-codes FILE TABLE -o OUT
+                         set the two price-list codes of FILE's profiles from TABLE
+                         (.csv or .xlsx with the columns Název, DN, Kód URS materiál
+                         and/or Kód URS montáž; other columns are ignored, an empty
+                         cell leaves its code as it is) and write OUT; reports what
+                         changed, which rows matched no profile and which were
+                         ambiguous. Nothing else changes
   merge INTO FROM -o OUT read INTO, then read FROM into the same catalog as the program
                          merges a catalog file, and write the result to OUT. A material
                          of FROM whose name INTO holds with other values raises the
@@ -149,7 +170,8 @@ Commands:
                          FROM's drawing name, detail, manufacturer, roughness, flags, PN,
                          SDR, shape and description format; sizes INTO lacks are added
                          either way, and sizes both have keep INTO's values. Neither
-                         input is changed, and the user catalog is never written
+                         input is changed, and the user catalog is never written.
+                         Each question lists what differs (INTO's value -> FROM's)
   backups FILE           list the saved versions kept beside FILE (1 = FILE.bak, the
                          newest, to 5 = FILE.bak5) and the copies of a damaged or newer
                          file kept aside before it was replaced (FILE's name with
@@ -163,6 +185,14 @@ Options:
   -o, --output FILE      the file to write
       --answer ANSWER    merge: the answer to every overwrite question: ano (the
                          default), ne, ano-vsem or ne-vsem ("for all": asked once)
+      --dry-run          merge: list the new materials and what differs in each
+                         material the merge would ask about; write nothing
+      --strict           check: warnings and corrections fail the check (status 1)
+      --format FORMAT    export: json (the default), csv or xlsx
+      --delimiter D      import, update-codes, check of a CSV file: ";", "," or tab
+      --decimal M        the same: "," or "." as the decimal mark
+      --encoding E       the same: utf-8 or windows-1250
+                         (each is recognised from the file when not given)
   -h, --help             show this help and exit
       --version          show the version and exit
 
@@ -184,11 +214,29 @@ JSON layout (export writes it, import reads it):
   dn 0-27 (once per material), innerDiameter > 0, wall >= 0, width >= 0,
   ursMaterial and ursAssembly up to 10 characters. Unknown fields are errors.
 
+Spreadsheet layout (export --format csv|xlsx writes it, import reads it): one row
+  per profile, the material's fields repeated on each of its rows; a material
+  without profiles has one row with empty profile columns. Columns (JSON field):
+  Název (name), Popis (drawingName), Podrobný popis (detail), Výrobce
+  (manufacturer), Drsnost [mm] (roughness), Skupina (group), Použití (purposes),
+  Index PN (pnIndex), Index SDR (sdrIndex), Tvar (shape), Režim popisu (descMode),
+  Předpona (prefix), Přípona (suffix), Popis vnitřním průměrem (innerDiameterLabel,
+  ano/ne), DN (the nominal size, 100 or "DN 100"), Vnitřní průměr [mm]
+  (innerDiameter), Tloušťka stěny [mm] (wall), Vnější průměr [mm] (od), Šířka [mm]
+  (width), Kód URS materiál (ursMaterial), Kód URS montáž (ursAssembly), Popis
+  profilu (label), Krátký popis profilu (shortLabel). Import takes the columns in
+  any order and any subset with Název; rows of one name form one material wherever
+  they stand, and its fields must agree on all of them. An empty number cell takes
+  the default, as a missing JSON field does. CSV is written in UTF-8 with a
+  byte-order mark, ";" and a decimal comma; read also in Windows-1250 and with ","
+  or "." (XLSX needs a build with libxlsxwriter, liborcus and libzip).
+
 Messages the program shows go to standard error as "TITLE: TEXT"; questions take
 their default answer (merge: as --answer says; "Uložit materiály?" is answered Ne),
 and each question is followed by the line "-> ANSWER".
 
-Exit status: 0 success (check: the whole file was read, corrections included),
-1 a file could not be read or written, or the JSON is not valid; 2 wrong usage.
+Exit status: 0 success (check: the whole file was read, corrections and warnings
+included), 1 a file could not be read or written, the JSON or spreadsheet is not
+valid, or check --strict found a correction or a warning; 2 wrong usage.
 )";
 }

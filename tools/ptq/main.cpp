@@ -55,6 +55,8 @@ int Run(int argc, char** argv)
             return RunBackups(options);
         case Command::Restore:
             return RunRestore(options);
+        case Command::UpdateCodes:
+            return RunUpdateCodes(options);
         }
     } catch (const std::bad_alloc&) {
         std::fputs("ptq: out of memory\n", stderr);
