@@ -857,6 +857,14 @@ void Session::CloseWith(bool ok, int answer)
         expectedPrompts.push_back("Uložit provedené změny do souboru?");
         services.QueueAnswer(answer);
     }
+    // A catalog without materials is saved only when the user says so: here OK says yes and
+    // "Zruš" no, so both ways are taken.
+    const bool saves = ok ? !wasSaved : !wasSaved && answer == IDYES;
+    if (saves && work.empty()) {
+        expectedPrompts.push_back("Katalog neobsahuje žádný materiál.\nUložit jej přesto? Uživatelský soubor pak nebude "
+                                  "obsahovat žádný materiál; jeho dosavadní obsah zůstane v záloze Potrubi.ptq.bak.");
+        services.QueueAnswer(ok ? IDYES : IDNO);
+    }
     Click(ok ? IDOK : IDCANCEL);
     VerifyPrompts();
     if (!ok && !wasSaved && answer == IDCANCEL) {
@@ -865,10 +873,9 @@ void Session::CloseWith(bool ok, int answer)
     }
     closed = true;
     if (dlg->isVisible() || dlg->result() != (ok ? IDOK : IDCANCEL)) Fail("the dialog did not close as asked");
-    const bool written = ok ? !wasSaved : !wasSaved && answer == IDYES;
+    const bool written = saves && (ok || !work.empty());
     const bool fileExists = QFile::exists(settings.UserCatalog());
-    // A catalog without materials is never written.
-    if (fileExists != (written && !work.empty()))
+    if (fileExists != written)
         Fail(fileExists ? "a user catalog was written that should not be" : "no user catalog was written");
     if (fileExists) {
         CWexSezMaterialu saved;

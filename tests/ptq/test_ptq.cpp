@@ -479,6 +479,7 @@ TEST_F(Ptq, BackupsAreListedAndOneIsRestoredUndoably)
     for (const char* number : {"0", "6", "x", "12"}) EXPECT_EQ(Exec({"restore", File("c.ptq"), number}).status, 2);
     EXPECT_EQ(Exec({"restore", File("c.ptq")}).status, 2);
     EXPECT_NE(Exec({"backups", File("none.ptq")}).out.find("no backups"), std::string::npos);
+}
 
 namespace {
 
