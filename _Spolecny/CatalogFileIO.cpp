@@ -308,12 +308,10 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target, const st
     : m_target(target), m_backup(backup), m_existing(kNoHandle), m_file(kNoHandle)
 {
     if (m_target.parent_path().empty()) m_target = std::filesystem::path(".") / m_target;
-    mode_t mode = 0666;
     struct stat existing {};
     try {
         m_existing = OpenLocked(m_target, O_RDONLY, existing);
-        mode = existing.st_mode & 07777;
-        m_mode = mode;
+        m_mode = existing.st_mode & 07777;
         m_group = existing.st_gid;
     } catch (const CWexFileError& e) {
         // A target that does not exist yet is simply created.
